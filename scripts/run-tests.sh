@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Sets up the machine, then builds and runs every test twice: in a normal
+# build and in an address + undefined-behaviour sanitizer build.
+set -euo pipefail
+root="$(cd "$(dirname "$0")/.." && pwd)"
+"$root/scripts/setup.sh"
+
+run_suite() {
+  local folder="$1"
+  shift
+  "$root/scripts/build.sh" "$folder" "$@"
+  (cd "$root/$folder" && ctest --output-on-failure -j 2)
+}
+
+run_suite build/release
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  run_suite build/sanitize -DZIVRAT_SANITIZE=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
+echo "all tests passed"

@@ -1,0 +1,296 @@
+#include "driver/run.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <stdexcept>
+
+#include "database/database.h"
+#include "driver/banner.h"
+#include "driver/config.h"
+#include "driver/messages.h"
+#include "driver/settings.h"
+#include "html/generate.h"
+#include "model/model.h"
+#include "parser/parser.h"
+#include "preprocessor/preprocessor.h"
+#include "support/failures.h"
+#include "support/paths.h"
+
+namespace zivrat {
+namespace {
+
+constexpr int kMaxTemporaryNumber = 65534;
+
+// Reports a failure of one input file; returns normally when the run goes on.
+void reportFileFailure() {
+    try {
+        throw;
+    } catch (const yError& error) {
+        std::cerr << error << std::flush;
+    } catch (const TextFailure& failure) {
+        std::cerr << failure.text << std::flush;
+    } catch (const std::out_of_range& failure) {
+        std::cerr << "RogueWave error : " << failure.what() << std::endl;
+    } catch (const UserBreak&) {
+        throw;
+    } catch (...) {
+        std::cerr << "Non-catched error" << std::endl;
+        throw;
+    }
+}
+
+// Reports a failure that ends the run.
+void reportRunFailure(const std::string& programName) {
+    try {
+        throw;
+    } catch (const PlainMessage& message) {
+        currentOutput() << programName << message.text << std::endl;
+    } catch (const yError& error) {
+        currentOutput() << error;  // the program's last line end closes it
+    } catch (const UserBreak&) {
+        throw;
+    } catch (const TextFailure& failure) {
+        // No handler above this one: the run ends here, with its text shown.
+        std::cerr << failure.text << std::endl;
+    } catch (const std::exception& failure) {
+        // An invalid configuration pattern ([BADRE]) and the like end the run.
+        std::cerr << failure.what() << std::endl;
+    }
+}
+
+void setOutputDirectory(const std::string& value, const std::vector<std::string>& args) {
+    RunSettings& settings = runSettings();
+    std::string* field = nullptr;
+    std::string option;
+    switch (value.empty() ? '\0' : value[0]) {
+        case 'o': field = &settings.htmlPath; option = "-lo"; break;
+        case 'd': field = &settings.docPath; option = "-ld"; break;
+        case 'b': field = &settings.databasePath; option = "-lb"; break;
+        default: return;
+    }
+    std::string directory = value.substr(1);
+    if (directory.empty() &&
+        !driverState().scanner.takeNextArgument(args, directory)) {
+        throw PlainMessage{": missing argument in " + option + " option"};
+    }
+    *field = checkOutputDirectory(directory, "in option " + option + " dir ' ");
+}
+
+void appendValueItem(char letter, const std::string& value) {
+    if (!value.empty() && value[0] == '-') {
+        throw PlainMessage{std::string(": missing argument in -") + letter + " option"};
+    }
+    appendArgument(std::string("-") + letter, value);
+}
+
+void applyVerboseLevel(const std::string& value) {
+    int level = std::atoi(value.c_str());
+    if (level >= 0 && level <= 5) {
+        runSettings().verboseLevel = level;
+        return;
+    }
+    std::cerr << yError("range for option -vx is [0,5]\n", kWarning) << std::flush;
+}
+
+void applyOption(int letter, const std::string& value, const std::vector<std::string>& args) {
+    RunSettings& settings = runSettings();
+    switch (letter) {
+        case '1': settings.htmlVersion = -1; break;
+        case '2':
+            if (settings.frames) throw yError("invalid option : -2 can't run with -f option", kSystem);
+            settings.htmlVersion = 2;
+            break;
+        case '3': settings.htmlVersion = 3; break;
+        case 'a': settings.addToDatabase = settings.buildDatabase = true; break;
+        case 'b': settings.buildDatabase = true; break;
+        case 'C':
+            settings.insertComments = true;
+            appendArgument("-C", "");
+            break;
+        case 'd': settings.docSkeleton = true; break;
+        case 'D':
+        case 'I':
+        case 'U': appendValueItem(static_cast<char>(letter), value); break;
+        case 'f':
+            if (settings.htmlVersion != 3) {
+                throw yError("invalid option : -f must be set with -3 or -j option", kSystem);
+            }
+            settings.frames = true;
+            break;
+        case 'g': settings.buildDatabase = settings.groupware = true; break;
+        case 'h':
+            settings.useHeaderFile = true;
+            settings.headerFileName = value;
+            break;
+        case 'H': appendArgument("-H", ""); break;
+        case 'i': settings.rebuildIndexes = true; break;
+        case 'K': settings.keepTemporary = true; break;
+        case 'l': setOutputDirectory(value, args); break;
+        case 'p': settings.pictures = true; break;
+        case 'P': settings.preprocess = false; break;
+        case 'R': appendArgument("-R", ""); break;
+        case 'S': settings.shortNames = true; break;
+        case 'v': applyVerboseLevel(value); break;
+        case 'V': printVersion(); break;
+        default: break;  // -s, and illegal letters already reported
+    }
+}
+
+// Scans the options; returns the index of the first input file.
+std::size_t scanOptions(const std::vector<std::string>& args) {
+    OptionScanner& scanner = driverState().scanner;
+    scanner.reset();
+    int letter;
+    while ((letter = scanner.next(args, kOptionString)) != OptionScanner::kEnd) {
+        applyOption(letter, scanner.value(), args);
+    }
+    return scanner.nextIndex();
+}
+
+// Clears what one input left behind, however its processing ended.
+class InputCleanup {
+public:
+    explicit InputCleanup(const std::string& temporary) : temporary_(temporary) {}
+    ~InputCleanup() {
+        closeScannerInput();
+        forgetModelReferences();
+        docModel().clear();
+        if (!temporary_.empty() && !runSettings().keepTemporary) std::remove(temporary_.c_str());
+    }
+
+private:
+    std::string temporary_;
+};
+
+int processOneInput(const std::string& input) {
+    RunSettings& settings = runSettings();
+    std::vector<std::string>& ppArgs = driverState().preprocessorArgs;
+    std::string fileToParse = input;
+    if (settings.preprocess) {
+        fileToParse = temporaryFileName();
+        if (settings.keepTemporary) {
+            currentOutput() << "temporary preprocessed file : " << fileToParse << std::endl;
+        }
+        std::size_t leading = ppArgs.size();
+        ppArgs.push_back("-o");
+        ppArgs.push_back(fileToParse);
+        ppArgs.push_back(input);
+        struct Restore {
+            std::vector<std::string>& args;
+            std::size_t size;
+            ~Restore() { args.resize(size); }
+        } restore{ppArgs, leading};
+        return processInputFile(fileToParse, ppArgs);
+    }
+    return processInputFile(fileToParse, ppArgs);
+}
+
+}  // namespace
+
+DriverState& driverState() {
+    static DriverState state;
+    return state;
+}
+
+void appendArgument(const std::string& first, const std::string& second) {
+    driverState().preprocessorArgs.push_back(first + second);
+}
+
+std::vector<std::string> preprocessorItemsOf(const std::string& text) {
+    std::vector<std::string> items;
+    std::size_t start = 0;
+    while (start <= text.size()) {
+        std::size_t dash = text.find('-', start);
+        std::string piece = text.substr(start, dash == std::string::npos ? std::string::npos
+                                                                         : dash - start);
+        std::string compact;
+        for (char c : piece) {
+            if (c != ' ') compact += c;
+        }
+        if (!piece.empty()) items.push_back("-" + compact);
+        if (dash == std::string::npos) break;
+        start = dash + 1;
+    }
+    return items;
+}
+
+std::string temporaryFileName() {
+    const char* tmp = std::getenv("TMP");
+    std::string directory = tmp != nullptr ? tmp : ".";
+    for (int number = 0; number <= kMaxTemporaryNumber; ++number) {
+        std::string name = joinPath(directory, "zvpp" + std::to_string(number) + ".$$$");
+        if (!pathExists(name)) return name;
+    }
+    throw TextFailure{"Zivrat Erreur : SYSTEM no free temporary file name in '" + directory + "'"};
+}
+
+std::string checkOutputDirectory(const std::string& directory, const std::string& head) {
+    // A name that exists but is no directory would make every page fail silently.
+    if (!isDirectory(directory)) {
+        throw yError(head + directory + " ' bad or not create \n", kSystem);
+    }
+    return withTrailingSeparator(directory);
+}
+
+int processInputFile(const std::string& fileToParse, const std::vector<std::string>& ppArgs) {
+    RunSettings& settings = runSettings();
+    InputCleanup cleanup(settings.preprocess ? fileToParse : std::string());
+    if (settings.preprocess) {
+        int errors = preprocess(ppArgs);
+        if (errors != 0) return errors;
+    }
+    if (!openScannerInput(fileToParse)) {
+        throw TextFailure{std::string("Zivrat") + " Erreur : SYSTEM " +
+                          "Impossible de trouver le fichier '" + fileToParse + "'"};
+    }
+    resetKnownTypeNames(docModel());
+    currentOutput() << "parsing ..." << endLine;
+    int result = parseDeclarations();
+    generateOutput();
+    return result;
+}
+
+int runFromCommandLine(const std::vector<std::string>& args) {
+    int result = 0;
+    DriverState& state = driverState();
+    const std::string programName = args.empty() ? std::string() : args[0];
+    state.programDirectory = directoryPrefix(programName);
+    if (outputIsBuffered()) deliverBufferedOutput();
+    loadConfiguration(state.programDirectory + "zivrat.ini");
+    if (args.size() < 2) printUsage();
+
+    state.preprocessorArgs.assign(1, programName);
+    const PageWords& words = configuration().words;
+    for (const std::string& item : preprocessorItemsOf(words.generatorPreprocessorDefine)) {
+        state.preprocessorArgs.push_back(item);
+    }
+    for (const std::string& item : preprocessorItemsOf(words.generatorPreprocessorInclude)) {
+        state.preprocessorArgs.push_back(item);
+    }
+
+    try {
+        std::size_t first = scanOptions(args);
+        if (first >= args.size() && !runSettings().rebuildIndexes) {
+            currentOutput() << programName << ": No input files" << std::endl;
+        }
+        for (std::size_t i = first; i < args.size(); ++i) {
+            currentOutput() << args[i] << endLine;
+            try {
+                result = processOneInput(args[i]);
+            } catch (...) {
+                result = -1;
+                reportFileFailure();
+            }
+        }
+        if (runSettings().rebuildIndexes) rebuildIndexesFromDatabase();
+    } catch (...) {
+        result = -1;
+        reportRunFailure(programName);
+    }
+    state.preprocessorArgs.clear();
+    if (outputIsBuffered()) deliverBufferedOutput();
+    return result;
+}
+
+}  // namespace zivrat

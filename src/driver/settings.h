@@ -1,0 +1,38 @@
+// The run-wide flags, levels and paths.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zivrat {
+
+struct RunSettings {
+    // Reset at every configuration load, that is at the start of every run.
+    std::int8_t htmlVersion = 2;
+    bool frames = false;
+    bool pictures = false;
+    bool buildDatabase = false;
+    bool addToDatabase = false;
+    bool groupware = false;
+    bool docSkeleton = false;
+    bool preprocess = true;
+    bool keepTemporary = false;
+    bool rebuildIndexes = false;
+    bool shortNames = false;
+    bool useHeaderFile = false;
+    bool insertComments = false;
+
+    // Set once at program start; a later run keeps what an earlier one set.
+    int verboseLevel = 2;
+    std::string headerFileName;
+    // Empty (current directory) or a directory name ending in one separator.
+    std::string htmlPath;
+    std::string docPath;
+    std::string databasePath;
+
+    void resetFlags();
+};
+
+RunSettings& runSettings();
+
+}  // namespace zivrat

@@ -1,0 +1,228 @@
+#include "model/model.h"
+
+#include "driver/config.h"
+#include "driver/settings.h"
+#include "support/paths.h"
+
+namespace zivrat {
+
+const char* const kAnonymousClassName = "dumCl__";
+
+bool ClassTag::isAbstract() const {
+    for (const FunctionTag& function : functions) {
+        if (function.isPure) return true;
+    }
+    return false;
+}
+
+MemberCounters ClassTag::counters() const {
+    MemberCounters counts;
+    for (const DataTag& member : data) {
+        if (member.access == Public) ++counts.publicData;
+        else if (member.access == Protected) ++counts.protectedData;
+        else if (member.access == Private) ++counts.privateData;
+    }
+    for (const FunctionTag& function : functions) {
+        if (function.access == Public) ++counts.publicFunctions;
+        else if (function.access == Protected) ++counts.protectedFunctions;
+        else if (function.access == Private) ++counts.privateFunctions;
+    }
+    return counts;
+}
+
+bool fileKindOf(const std::string& baseName, FileKind& kind) {
+    auto has = [&](const char* part) { return baseName.find(part) != std::string::npos; };
+    if (has(".cpp") || has(".cxx")) kind = SourceCpp;
+    else if (has(".hpp") || has(".hxx")) kind = HeaderHpp;
+    else if (has(".c") || has(".cc")) kind = SourceC;
+    else if (has(".h")) kind = HeaderH;
+    else return false;
+    return true;
+}
+
+FileTag* FileTable::find(const std::string& path, std::uint32_t kind) const {
+    for (const auto& file : buckets_[bucketOf(baseNameOf(path))]) {
+        if (file->path == path && file->kind == kind) return file.get();
+    }
+    return nullptr;
+}
+
+FileTag* FileTable::insert(std::unique_ptr<FileTag> file) {
+    auto& bucket = buckets_[bucketOf(file->baseName)];
+    for (auto& earlier : bucket) {
+        if (earlier->baseName == file->baseName && earlier->path != file->path) {
+            earlier->duplicateMark = 1;
+        }
+    }
+    bucket.push_back(std::move(file));
+    ++count_;
+    return bucket.back().get();
+}
+
+void FileTable::clear() {
+    for (auto& bucket : buckets_) bucket.clear();
+    count_ = 0;
+}
+
+std::vector<FileTag*> FileTable::inOrder() const {
+    std::vector<FileTag*> files;
+    files.reserve(count_);
+    for (const auto& bucket : buckets_) {
+        for (const auto& file : bucket) files.push_back(file.get());
+    }
+    return files;
+}
+
+void NameList::addFront(const std::string& name) {
+    names_.push_front(name);
+    ++counts_[name];
+}
+
+bool NameList::contains(const std::string& name) const { return counts_.count(name) != 0; }
+
+void NameList::dropFront() {
+    if (names_.empty()) return;
+    auto found = counts_.find(names_.front());
+    if (--found->second == 0) counts_.erase(found);
+    names_.pop_front();
+}
+
+void NameList::renameFront(const std::string& name) {
+    if (names_.empty()) return;
+    dropFront();
+    addFront(name);
+}
+
+void NameList::clear() {
+    names_.clear();
+    counts_.clear();
+}
+
+ClassTag& DocModel::addClass(std::unique_ptr<ClassTag> tag) {
+    ClassTag* added = tag.get();
+    registrationIndex[added] = classes.size();
+    classes.push_back(std::move(tag));
+    if (!added->isAnonymous()) classByName.emplace(added->name, added);
+    if (currentFile != nullptr) currentFile->classes.push_back(added);
+    return *added;
+}
+
+void DocModel::renameClass(ClassTag& tag, const std::string& name) {
+    auto old = classByName.find(tag.name);
+    if (old != classByName.end() && old->second == &tag) {
+        // Another class of the old name may now be the first one.
+        classByName.erase(old);
+        for (const auto& other : classes) {
+            if (other.get() != &tag && other->name == tag.name) {
+                classByName.emplace(other->name, other.get());
+                break;
+            }
+        }
+    }
+    tag.name = name;
+    if (tag.isAnonymous()) return;
+    auto present = classByName.find(name);
+    if (present == classByName.end()) {
+        classByName.emplace(name, &tag);
+    } else if (registrationIndex[&tag] < registrationIndex[present->second]) {
+        present->second = &tag;
+    }
+}
+
+ClassTag* DocModel::findClass(const std::string& name) const {
+    if (name == kAnonymousClassName) {
+        for (const auto& tag : classes) {
+            if (tag->name == name) return tag.get();
+        }
+        return nullptr;
+    }
+    auto found = classByName.find(name);
+    return found == classByName.end() ? nullptr : found->second;
+}
+
+FileTag* DocModel::findOrCreateFile(const std::string& baseName, const std::string& path) {
+    FileKind kind;
+    if (!fileKindOf(baseName, kind)) return nullptr;
+    FileTable& table = fileTables[kind];
+    if (FileTag* existing = table.find(path, kind)) return existing;
+    auto file = std::make_unique<FileTag>();
+    file->baseName = baseName;
+    file->path = path;
+    file->kind = kind;
+    return table.insert(std::move(file));
+}
+
+void DocModel::pushClass() { classStack.push_back(currentClass); }
+
+void DocModel::popClass() {
+    if (classStack.empty()) return;
+    currentClass = classStack.back();
+    classStack.pop_back();
+}
+
+void DocModel::clear() {
+    knownTypeNames.clear();
+    templateParamNames.clear();
+    classes.clear();
+    classByName.clear();
+    registrationIndex.clear();
+    classStack.clear();
+    for (FileTable& table : fileTables) table.clear();
+    currentClass = nullptr;
+    currentFile = nullptr;
+}
+
+bool DocModel::hasFiles() const {
+    for (const FileTable& table : fileTables) {
+        if (!table.empty()) return true;
+    }
+    return false;
+}
+
+DocModel& docModel() {
+    static DocModel model;
+    return model;
+}
+
+void resetKnownTypeNames(DocModel& model) {
+    static const char* const kSeed[] = {"void",        "int",       "short",   "char",
+                                        "float",       "double",    "long",    "long double",
+                                        "long long",   "__int64",   "wchar_t", "bool"};
+    model.knownTypeNames.clear();
+    // The list is most recent first: the seed is added in its order, each at
+    // the front.
+    for (const char* name : kSeed) model.knownTypeNames.addFront(name);
+}
+
+std::string fileSafeName(const std::string& name) {
+    std::string safe = name;
+    for (char& c : safe) {
+        if (c == '<' || c == '>') c = '_';
+    }
+    return safe;
+}
+
+std::string nextShortName(DocModel& model) {
+    return "doc" + std::to_string(model.shortNameCounter++) + ".htm";
+}
+
+std::string makePageFile(DocModel& model, const std::string& className) {
+    if (runSettings().shortNames) return nextShortName(model);
+    return fileSafeName(className) + ".html";
+}
+
+std::string libraryFor(const std::string& className) {
+    const Configuration& config = configuration();
+    for (const LibraryPattern& pair : config.libraryTypeList) {
+        if (pair.pattern.matches(className)) return pair.name;
+    }
+    return config.words.generatorLibDefaultName;
+}
+
+std::uint32_t accessTagFor(std::uint32_t writtenAccess, bool isVirtual, std::uint32_t classKind) {
+    std::uint32_t access = writtenAccess;
+    if (access == kNoAccessWritten) access = classKind == Class ? Private : Public;
+    return isVirtual ? access + 3 : access;
+}
+
+}  // namespace zivrat

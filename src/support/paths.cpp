@@ -1,0 +1,46 @@
+#include "support/paths.h"
+
+#include <sys/stat.h>
+
+namespace zivrat {
+
+std::string withTrailingSeparator(const std::string& directory) {
+    return directory + kDirectorySeparator;
+}
+
+std::string joinPath(const std::string& directory, const std::string& name) {
+    if (directory.empty()) return name;
+    char last = directory.back();
+    if (last == kDirectorySeparator || last == '\\' || last == ':') return directory + name;
+    return directory + kDirectorySeparator + name;
+}
+
+std::string directoryPrefix(const std::string& path) {
+    std::size_t cut = path.rfind(kDirectorySeparator);
+    return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
+}
+
+std::string baseNameOf(const std::string& path) {
+    std::size_t cut = path.rfind('/');
+    if (cut == std::string::npos) cut = path.rfind('\\');
+    return cut == std::string::npos ? path : path.substr(cut + 1);
+}
+
+bool pathExists(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0;
+}
+
+bool isDirectory(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool modificationTime(const std::string& path, std::time_t& when) {
+    struct stat info;
+    if (::stat(path.c_str(), &info) != 0) return false;
+    when = info.st_mtime;
+    return true;
+}
+
+}  // namespace zivrat

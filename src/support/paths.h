@@ -1,0 +1,30 @@
+// File names on the host: the one place that knows the directory separator.
+#pragma once
+
+#include <ctime>
+#include <string>
+
+namespace zivrat {
+
+constexpr char kDirectorySeparator = '/';
+
+// The directory name followed by one separator, ready for plain concatenation.
+std::string withTrailingSeparator(const std::string& directory);
+
+// Joins a directory and a name with one separator, unless the directory is
+// empty or already ends in a separator (or, as the old rule had it, a colon).
+std::string joinPath(const std::string& directory, const std::string& name);
+
+// The part of a path up to and including its last separator; empty when none.
+std::string directoryPrefix(const std::string& path);
+
+// The part of a path after its last "/", else after its last "\", else all of it.
+std::string baseNameOf(const std::string& path);
+
+bool pathExists(const std::string& path);
+bool isDirectory(const std::string& path);
+
+// Last modification time; false when the file cannot be examined.
+bool modificationTime(const std::string& path, std::time_t& when);
+
+}  // namespace zivrat
