@@ -184,6 +184,16 @@ DocModel& docModel() {
     return model;
 }
 
+std::string currentAuthorText(const DocModel& model) {
+    if (model.commentTexts.hasAuthors) return model.commentTexts.authors;
+    return configuration().words.commentAuthorNobody;
+}
+
+std::string currentVersionText(const DocModel& model) {
+    if (model.commentTexts.hasVersion) return model.commentTexts.version;
+    return configuration().words.commentVersionUnknown;
+}
+
 void resetKnownTypeNames(DocModel& model) {
     static const char* const kSeed[] = {"void",        "int",       "short",   "char",
                                         "float",       "double",    "long",    "long double",

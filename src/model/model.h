@@ -159,6 +159,15 @@ private:
     std::unordered_map<std::string, int> counts_;
 };
 
+// The authors and version of the last documentation comment met in the run;
+// they carry over from input to input and are not cleared with the model.
+struct CommentTexts {
+    bool hasAuthors = false;
+    std::string authors;
+    bool hasVersion = false;
+    std::string version;
+};
+
 struct DocModel {
     std::vector<std::unique_ptr<ClassTag>> classes;
     std::vector<ClassTag*> classStack;
@@ -170,6 +179,7 @@ struct DocModel {
 
     // Run-wide: short page names stay unique across inputs.
     unsigned shortNameCounter = 0;
+    CommentTexts commentTexts;
 
     // The first registered class of a name (for links), by current name.
     std::unordered_map<std::string, ClassTag*> classByName;
@@ -195,6 +205,11 @@ struct DocModel {
 };
 
 DocModel& docModel();
+
+// The current author and version texts: those of the last documentation
+// comment, or the configured defaults ("nobody", "unknown") before any.
+std::string currentAuthorText(const DocModel& model);
+std::string currentVersionText(const DocModel& model);
 
 // The built-in type names that seed knownTypeNames before each parse.
 void resetKnownTypeNames(DocModel& model);
