@@ -2,26 +2,52 @@
 
 #include <cstdio>
 
+#include "parser/builder.h"
+#include "parser/grammar.h"
+#include "parser/scanner.h"
+#include "parser/trace.h"
+
 namespace zivrat {
-namespace {
-std::FILE* scannerInput = nullptr;
+
+std::exception_ptr& parseFailure() {
+    static std::exception_ptr failure;
+    return failure;
 }
 
-// Placeholders until the parser lands: the input is opened and nothing is parsed.
 bool openScannerInput(const std::string& path) {
-    scannerInput = std::fopen(path.c_str(), "rb");
-    return scannerInput != nullptr;
+    closeScannerInput();
+    scannerState().input = std::fopen(path.c_str(), "rb");
+    return scannerState().input != nullptr;
 }
 
 void closeScannerInput() {
-    if (scannerInput != nullptr) std::fclose(scannerInput);
-    scannerInput = nullptr;
+    ScannerState& state = scannerState();
+    endScan();
+    if (state.input != nullptr) std::fclose(state.input);
+    state.input = nullptr;
 }
 
-int parseDeclarations() { return 0; }
+int parseDeclarations() {
+    BuilderState& builder = builderState();
+    builder.classDeclaratorPending = false;
+    // A parse that ended inside a function-pointer parameter must not leave
+    // the next input without parameters.
+    builder.captureParameters = true;
+    parseFailure() = nullptr;
+    beginScan();
+    int result = runDeclarationGrammar();
+    finishTrace();
+    endScan();
+    if (parseFailure()) {
+        std::exception_ptr failure = parseFailure();
+        parseFailure() = nullptr;
+        std::rethrow_exception(failure);
+    }
+    return result;
+}
 
-void forgetModelReferences() {}
+void forgetModelReferences() { forgetBuilderReferences(); }
 
-void setDeclarationTraceLevel(int) {}
+void setDeclarationTraceLevel(int level) { setParserTraceLevel(level); }
 
 }  // namespace zivrat

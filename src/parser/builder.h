@@ -1,0 +1,115 @@
+// The model builder: the operations that the declaration grammar's actions
+// call to fill the documentation model, and the state they carry from
+// reduction to reduction and from input to input.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/model.h"
+
+namespace zivrat {
+
+// A member record addressed by its class and position (the class's vectors
+// may grow, so no pointer into them is kept).
+struct MemberRef {
+    ClassTag* owner = nullptr;
+    std::size_t index = 0;
+};
+
+struct BuilderState {
+    std::uint32_t access = Public;
+    // Access in force in each enclosing class, parallel to the class stack.
+    std::vector<std::uint32_t> accessStack;
+    std::string currentPath;
+    std::string currentBaseName;
+    MemberRef lastData;
+    MemberRef lastFunction;
+    std::vector<DataTag> pendingParameters;
+    bool captureParameters = true;
+    std::vector<DataTag> pendingTemplateParameters;
+    std::string pendingComment;
+    bool excluded = false;
+    // Working texts filled in steps by the member and typedef rules.
+    std::string name;
+    std::string type;
+    std::string mark;
+    std::string work;
+    // A file-level class definition is complete and its declarator (if any)
+    // has not been recorded yet.
+    bool classDeclaratorPending = false;
+};
+
+BuilderState& builderState();
+
+// The display word of a class kind ("Struct", "Class", "Union").
+const char* classKindWord(std::uint32_t kind);
+// "class ", "struct " or "union " for a class-key value.
+const char* classKeyWord(std::uint32_t kind);
+
+// Classes.
+bool registerClass(const std::string& name, std::uint32_t kind);
+void renameAnonymousClass(const std::string& name);
+void addBase(std::string_view text, std::uint32_t access, bool isVirtual);
+void setAccess(std::uint32_t access);
+void attachClassComment();
+void pushClass();
+void popClass();
+// Class heads: a class defined inside a class body, one defined at file
+// level or in a typedef, a class template, and a head without a body.
+void beginMemberClass(const std::string& name, std::uint32_t kind);
+void beginClass(const std::string& knownName, const std::string& name, std::uint32_t kind);
+void beginTemplateClass(const std::string& name, std::uint32_t kind, bool withBody);
+void declareClassHead(const std::string& name);
+void finishFileLevelClass(std::string_view declarator);
+
+// Typedefs that name a class or an enumeration defined in place.
+void nameClassByTypedef(const std::string& name);
+void nameClassByFirstOfTypedefs(const std::string& name);
+void nameClassByDerivedTypedef(const std::string& name);
+void nameEnumByTypedef(const std::string& name);
+
+// Members.
+void addDataMember(const std::string& name, const std::string& type, std::uint32_t shape);
+void attachDataComment();
+void addMemberFunction(const std::string& name, const std::string& type, std::uint32_t flags);
+void attachFunctionComment();
+void setWorkingTexts(std::string_view mark, std::string_view name, std::string_view type);
+// The member declaration ends: a data member, a member function with the
+// given ending flags, or a pointer-to-function member named `name`.
+void recordDataMember();
+void recordMemberFunction(std::uint32_t endingFlags);
+void recordFunctionPointerMember(std::string_view name);
+
+// Parameters and templates.
+void addParameter(std::string_view name, std::string_view type, std::uint32_t shape);
+void setParameterCapture(bool on);
+void addTemplateParameter(std::string_view name, std::string_view type);
+void clearTemplateParameters();
+void markTemplateClass();
+
+// File-level records.
+void fileAddTypedefName(const std::string& text);
+void fileAddData(const std::string& name);
+void fileAddFunction(const std::string& name, const std::string& type, std::uint32_t flags);
+void recordFileData();
+void recordFileFunction();
+
+// Documentation-comment entries.
+void setAuthors(std::string_view text);
+void setVersion(std::string_view text);
+
+// Source files and names.
+void switchSourceFile(const std::string& path);
+void addKnownTypeName(const std::string& name);
+void addTemplateParamName(const std::string& name);
+void clearTemplateParamNames();
+bool renameAnonymousKnownName(const std::string& name);
+void dropFirstKnownTypeName();
+
+// Drops every reference into the model before the model is cleared.
+void forgetBuilderReferences();
+
+}  // namespace zivrat

@@ -1,0 +1,49 @@
+// The declaration scanner: tokens for the grammar, the raw-input services
+// that grammar actions use to skip or capture text, and parse messages.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+
+#include "parser/value.h"
+
+namespace zivrat {
+
+struct ScannerState {
+    void* scanner = nullptr;  // the generated scanner's handle
+    std::FILE* input = nullptr;
+    // Newlines consumed, 1 at the start of each input.
+    std::uint32_t line = 1;
+    // Set when the generated scanner has met the end of its input.
+    bool reachedEnd = false;
+    // The number of the last token handed to the grammar (for the trace).
+    int lastToken = 0;
+    std::unordered_set<std::string> ignoredWords;
+};
+
+ScannerState& scannerState();
+
+// Starts scanning the open input from its beginning; ends and frees the scan.
+void beginScan();
+void endScan();
+
+// The next token number (0 at end of input); text tokens set the value.
+int nextToken(DeclValue& value);
+
+// Raw input, read past the tokens: balanced skips, with the closing
+// character pushed back when asked to leave it.
+void skipBraces(bool leaveClosing);
+void skipParentheses(bool leaveClosing);
+// Reads up to and including the terminator; false at end of input.
+bool skipToText(std::string_view terminator);
+// The same, appending what is read to the pending comment.
+bool captureToText(std::string_view terminator);
+void pushBackText(std::string_view text);
+
+// A parse message: the line counter, ": ", then the text, as one line.
+void reportParseMessage(std::string_view text);
+
+}  // namespace zivrat
