@@ -1260,8 +1260,8 @@ int ruleLength(int rule) { return yyr2[rule + 1]; }
 
 std::string symbolDisplayName(const char* generatedName) {
     std::string_view name = generatedName;
-    if (name == "\"end of file\"") return "$";
-    if (name == "\"invalid token\"") return "$undefined.";
+    if (name == "end of file") return "$";
+    if (name == "invalid token") return "$undefined.";
     if (name.substr(0, 2) == "$@") return std::string(name.substr(1));
     return std::string(name);
 }
