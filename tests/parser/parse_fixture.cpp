@@ -39,6 +39,8 @@ ParsedText::~ParsedText() {
     forgetModelReferences();
     docModel().clear();
     runSettings().insertComments = false;
+    // The trace switch outlives a parse; a test that sets it leaves it on.
+    setDeclarationTraceLevel(0);
 }
 
 const ClassTag& ParsedText::classNamed(const std::string& name) const {
