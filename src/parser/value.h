@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <initializer_list>
 #include <string_view>
 
@@ -11,10 +12,28 @@ namespace zivrat {
 
 constexpr std::size_t kValueTextSize = 512;
 
-// Kept trivial: the parser moves its value stack with memcpy when it grows.
+// The parser copies a value at every shift and reduction: a copy takes only
+// the text in use. The slot holds no pointers, so the parser may still move
+// its whole stack bytewise when the stack grows.
 struct DeclValue {
     std::uint32_t number;
     char text[kValueTextSize];
+
+    DeclValue() = default;
+    DeclValue(const DeclValue& other) { copyFrom(other); }
+    DeclValue& operator=(const DeclValue& other) {
+        if (this != &other) copyFrom(other);
+        return *this;
+    }
+
+private:
+    void copyFrom(const DeclValue& other) {
+        number = other.number;
+        // Bounded: a slot the grammar never filled has no terminator.
+        std::size_t length = strnlen(other.text, kValueTextSize - 1);
+        std::memcpy(text, other.text, length);
+        text[length] = '\0';
+    }
 };
 
 inline std::string_view textOf(const DeclValue& value) { return value.text; }

@@ -1,0 +1,101 @@
+// Parses synthetic headers of 1x, 10x and 100x size with "zivrat -P -1" and
+// prints the time and peak memory per size. Fails (status 1) when ten times
+// the input takes more than twelve times as long, or when the peak memory
+// grows faster than a small multiple of the input.
+//
+//   parser_bench [path-to-zivrat] [base-units]
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "parser_header_generator.h"
+
+namespace {
+
+struct Measurement {
+    double seconds = 0;
+    long peakKilobytes = 0;
+    bool ok = false;
+};
+
+Measurement runOnce(const std::string& binary, const std::string& folder, const std::string& file) {
+    Measurement result;
+    auto start = std::chrono::steady_clock::now();
+    std::fflush(stdout);
+    pid_t child = fork();
+    if (child == 0) {
+        if (chdir(folder.c_str()) != 0) _exit(127);
+        std::freopen("/dev/null", "w", stdout);
+        execl(binary.c_str(), "zivrat", "-P", "-1", file.c_str(), static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    if (child < 0 || wait4(child, &status, 0, &usage) != child) return result;
+    result.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    result.peakKilobytes = usage.ru_maxrss;
+    result.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    return result;
+}
+
+// The best of a few runs: the machine is shared.
+Measurement measure(const std::string& binary, const std::string& folder, const std::string& file) {
+    Measurement best;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        Measurement run = runOnce(binary, folder, file);
+        if (!run.ok) return run;
+        if (!best.ok || run.seconds < best.seconds) best = run;
+    }
+    return best;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string binary = argc > 1 ? argv[1] : ZIVRAT_BINARY;
+    const std::size_t baseUnits = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 77;
+    char folderTemplate[] = "/tmp/zivrat-parser-bench-XXXXXX";
+    if (mkdtemp(folderTemplate) == nullptr) return 2;
+    const std::string folder = folderTemplate;
+
+    constexpr double kMostTimeRatio = 12.0;
+    constexpr double kMostMemoryPerInput = 8.0;  // peak growth / input growth
+    std::vector<Measurement> results;
+    std::vector<std::size_t> sizes;
+    bool passed = true;
+    std::printf("%10s %13s %12s %10s %12s %8s\n", "scale", "declarations", "input bytes",
+                "seconds", "peak KiB", "ratio");
+    for (std::size_t scale : {1, 10, 100}) {
+        zivrat::bench::GeneratedHeader header = zivrat::bench::generateHeader(baseUnits * scale);
+        const std::string file = "bench" + std::to_string(scale) + ".h";
+        std::ofstream(folder + "/" + file) << header.text;
+        Measurement run = measure(binary, folder, file);
+        std::remove((folder + "/" + file).c_str());
+        if (!run.ok) {
+            std::printf("zivrat failed on the %zux input\n", scale);
+            return 1;
+        }
+        double ratio = results.empty() ? 1.0 : run.seconds / results.back().seconds;
+        std::printf("%9zux %13zu %12zu %10.3f %12ld %8.2f\n", scale, header.declarations,
+                    header.text.size(), run.seconds, run.peakKilobytes, ratio);
+        if (!results.empty()) {
+            passed = passed && ratio <= kMostTimeRatio;
+            const double inputGrowth = static_cast<double>(header.text.size() - sizes.back()) / 1024;
+            const double memoryGrowth = run.peakKilobytes - results.back().peakKilobytes;
+            passed = passed && memoryGrowth <= kMostMemoryPerInput * inputGrowth;
+        }
+        results.push_back(run);
+        sizes.push_back(header.text.size());
+    }
+    rmdir(folder.c_str());
+    std::printf("%s\n", passed ? "linear: ok" : "linear: FAILED");
+    return passed ? 0 : 1;
+}
