@@ -256,6 +256,7 @@ void attachFunctionComment() {
 
 void setWorkingTexts(std::string_view mark, std::string_view name, std::string_view type) {
     BuilderState& state = builderState();
+    dropCollectedParameters();
     state.mark = std::string(mark);
     state.name = std::string(name);
     state.type = std::string(type);
@@ -295,6 +296,8 @@ void addParameter(std::string_view name, std::string_view type, std::uint32_t sh
     BuilderState& state = builderState();
     if (state.captureParameters) state.pendingParameters.push_back(makeData(name, type, shape));
 }
+
+void dropCollectedParameters() { builderState().pendingParameters.clear(); }
 
 void setParameterCapture(bool on) { builderState().captureParameters = on; }
 

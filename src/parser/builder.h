@@ -76,6 +76,9 @@ void addDataMember(const std::string& name, const std::string& type, std::uint32
 void attachDataComment();
 void addMemberFunction(const std::string& name, const std::string& type, std::uint32_t flags);
 void attachFunctionComment();
+// A declaration starts: the working texts are set, and parameters collected
+// from lists outside any recorded function (a typedef of a function type, a
+// template member defined outside its class) are dropped.
 void setWorkingTexts(std::string_view mark, std::string_view name, std::string_view type);
 // The member declaration ends: a data member, a member function with the
 // given ending flags, or a pointer-to-function member named `name`.
@@ -85,6 +88,7 @@ void recordFunctionPointerMember(std::string_view name);
 
 // Parameters and templates.
 void addParameter(std::string_view name, std::string_view type, std::uint32_t shape);
+void dropCollectedParameters();
 void setParameterCapture(bool on);
 void addTemplateParameter(std::string_view name, std::string_view type);
 void clearTemplateParameters();

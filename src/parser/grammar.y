@@ -520,7 +520,7 @@ functionDataDef
     | fdModifier OPERATOR operatorType
         { setWorkingTexts("op", "operator " + str($3), tx($1)); }       /* 239 */
       splitDef                                                          /* 240 */
-    | fdModifier '~' TYPEDEFname '(' { }                                /* 241 */
+    | fdModifier '~' TYPEDEFname '(' { dropCollectedParameters(); }    /* 241 */
       functionParamList ')' functionTerminal
         {
             builderState().type = str($1);

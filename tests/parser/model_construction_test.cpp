@@ -137,6 +137,22 @@ TEST(ModelConstruction, ParametersTheirTextsAndTheThrowList) {
               (std::vector<std::string>{":unsigned", "xx:int []", "n[4]:long", "i:A::Inner&"}));
 }
 
+TEST(ModelConstruction, ParametersOfOtherListsStayWithTheirDeclaration) {
+    ParsedText parsed("# 1 \"a.h\"\n"
+                      "template <class T> class Stack { void push(const T& v); };\n"
+                      "template <class T> void Stack<T>::push(const T& v) { }\n"
+                      "int after(int x);\n"
+                      "class Host { typedef int (*Callback)(int c); int (*fp)(int, int);\n"
+                      "  ~Host(); };\n");
+    EXPECT_EQ(namesOf(parsed.file("a.h").functions[0].params),
+              (std::vector<std::string>{"x:int"}));
+    const ClassTag& host = parsed.classNamed("Host");
+    ASSERT_EQ(host.functions.size(), 2u);
+    EXPECT_EQ(host.functions[0].flags, static_cast<std::uint32_t>(FunctionPointer));
+    EXPECT_EQ(namesOf(host.functions[0].params), (std::vector<std::string>{":int", ":int"}));
+    EXPECT_TRUE(host.functions[1].params.empty());
+}
+
 TEST(ModelConstruction, CommentsAttachToTheNextRecord) {
     ParsedText parsed("/* the class */\nclass A {\n"
                       "  int x; // about y\n"
