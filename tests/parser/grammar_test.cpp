@@ -65,7 +65,9 @@ TEST(Grammar, RulesKeepTheirNumbers) {
     const std::map<int, std::string> runs = leftSideRuns();
     for (int rule = 1; rule <= 613; ++rule) {
         EXPECT_EQ(ruleLeftSide(rule), std::prev(runs.upper_bound(rule))->second) << "rule " << rule;
-        if (ruleLeftSide(rule)[0] == '@') EXPECT_EQ(ruleLength(rule), 0) << "rule " << rule;
+        if (ruleLeftSide(rule)[0] == '@') {
+            EXPECT_EQ(ruleLength(rule), 0) << "rule " << rule;
+        }
     }
     EXPECT_EQ(ruleLength(83), 9);
     EXPECT_EQ(ruleLength(398), 16);
