@@ -1,0 +1,93 @@
+// End-to-end runs of the index rebuild (-i) over class databases made by
+// the test: missing, good, damaged and left half-updated.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+
+#include "common/run_zivrat.h"
+#include "common/temp_dir.h"
+#include "database/btree_on_disk.h"
+
+namespace zivrat::test {
+namespace {
+
+const std::string kHead =
+    "Zivrat Version 1.0.2\n"
+    "Zivrat Warning : no zivrat.ini file found, default language : English\n"
+    "rebuild :\n";
+
+void storeClasses(const std::string& path, const std::vector<std::string>& names) {
+    yBTreeOnDisk database;
+    database.open(path);
+    for (const std::string& name : names) {
+        VarDB record;
+        record.pageFile = name + ".html";
+        record.library = "misc";
+        record.sourcePath = "/inc/" + name + ".h";
+        database.insertIfAbsent(name, record);
+    }
+    database.close();
+}
+
+TEST(DatabaseRebuild, AMissingDatabaseEndsTheRun) {
+    TempDir dir;
+    RunResult run = runZivrat(dir.path(), {"-i"});
+    EXPECT_EQ(run.out, kHead + "SYSTEM Error : DataBase file 'dico.dat' is not present\n\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 255);
+    EXPECT_FALSE(dir.exists("dico.dat"));
+}
+
+TEST(DatabaseRebuild, TheDatabaseDirectoryStandsRightAfterTheWords) {
+    TempDir dir;
+    dir.makeDirectory("db");
+    RunResult run = runZivrat(dir.path(), {"-lb", "db", "-i"});
+    EXPECT_EQ(run.out, kHead + "SYSTEM Error : DataBase filedb/ 'dico.dat' is not present\n\n");
+    EXPECT_EQ(run.status, 255);
+}
+
+TEST(DatabaseRebuild, AGoodDatabaseEndsOk) {
+    TempDir dir;
+    dir.makeDirectory("db");
+    storeClasses(dir.file("db/dico.dat"), {"Shape", "Circle"});
+    std::string before = dir.read("db/dico.dat");
+    RunResult run = runZivrat(dir.path(), {"-lbdb", "-i"});
+    EXPECT_EQ(run.out, kHead + "\nOk\n");
+    EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(dir.read("db/dico.dat"), before);
+}
+
+TEST(DatabaseRebuild, ADamagedDatabaseIsReportedAndKept) {
+    TempDir dir;
+    storeClasses(dir.file("dico.dat"), {"Shape"});
+    std::string damaged = dir.read("dico.dat");
+    damaged[12] = '\x34';  // the magic number of the older form
+    dir.write("dico.dat", damaged);
+    RunResult run = runZivrat(dir.path(), {"-i"});
+    EXPECT_EQ(run.out, kHead + "\n");
+    EXPECT_EQ(run.err, "[MAGIC] Bad magic number: 4660 (should be 4661)\n\n");
+    EXPECT_EQ(run.status, 255);
+    EXPECT_EQ(dir.read("dico.dat"), damaged);
+}
+
+TEST(DatabaseRebuild, AFileLeftHalfCreatedDoesNotCount) {
+    TempDir dir;
+    // What a first add step leaves when it is killed before its commit ends:
+    // the journal that marks the file as new, and part of the file.
+    std::string journal("ZVJRNL1\n\x01\0\0\0\0\0\0\0\0\0\0\0", 20);
+    std::uint32_t sum = 2166136261u;
+    for (unsigned char c : journal) sum = (sum ^ c) * 16777619u;
+    for (int i = 0; i < 4; ++i) journal += static_cast<char>(sum >> (8 * i));
+    dir.write("dico.dat-journal", journal);
+    dir.write("dico.dat", std::string(100, '\x01'));
+    RunResult run = runZivrat(dir.path(), {"-i"});
+    EXPECT_EQ(run.out, kHead + "SYSTEM Error : DataBase file 'dico.dat' is not present\n\n");
+    EXPECT_EQ(run.err, "WARNING : dico.dat: the changes of an update that did not finish "
+                       "were undone\n");
+    EXPECT_FALSE(dir.exists("dico.dat"));
+    EXPECT_FALSE(dir.exists("dico.dat-journal"));
+}
+
+}  // namespace
+}  // namespace zivrat::test
