@@ -1,5 +1,7 @@
 #include "database/btree.h"
 
+#include <string.h>
+
 #include <algorithm>
 #include <cstring>
 
@@ -86,26 +88,44 @@ std::string DiskBTree::keyField(const std::string& key) const {
     return field;
 }
 
-std::string DiskBTree::keyText(const std::string& field) const {
+std::string DiskBTree::keyText(const char* field) const {
+    std::size_t length = header_.keyLength;
     if ((header_.flags & TreeHeader::kWholeKeyFlag) != 0) {
-        return field.substr(0, field.find_last_not_of('\0') + 1);
+        while (length > 0 && field[length - 1] == '\0') --length;
+    } else {
+        length = strnlen(field, length);
     }
-    return field.substr(0, field.find('\0'));
+    return std::string(field, length);
 }
 
-int DiskBTree::compare(const std::string& a, const std::string& b) const {
+const char* DiskBTree::keyAt(const Node& node, std::size_t i) const {
+    return node.keys.data() + i * header_.keyLength;
+}
+
+int DiskBTree::compare(const char* a, const char* b) const {
     if ((header_.flags & TreeHeader::kWholeKeyFlag) != 0) {
-        return std::memcmp(a.data(), b.data(), header_.keyLength);
+        return std::memcmp(a, b, header_.keyLength);
     }
-    return std::strncmp(a.data(), b.data(), header_.keyLength);
+    return std::strncmp(a, b, header_.keyLength);
 }
 
 // The first key of the node that is not less than the field.
 std::size_t DiskBTree::lowerBound(const Node& node, const std::string& field) const {
-    auto less = [this](const std::string& key, const std::string& wanted) {
-        return compare(key, wanted) < 0;
-    };
-    return std::lower_bound(node.keys.begin(), node.keys.end(), field, less) - node.keys.begin();
+    std::size_t low = 0;
+    std::size_t high = node.count();
+    while (low < high) {
+        std::size_t middle = low + (high - low) / 2;
+        if (compare(keyAt(node, middle), field.data()) < 0) {
+            low = middle + 1;
+        } else {
+            high = middle;
+        }
+    }
+    return low;
+}
+
+bool DiskBTree::holdsKey(const Node& node, std::size_t at, const std::string& field) const {
+    return at < node.count() && compare(keyAt(node, at), field.data()) == 0;
 }
 
 void DiskBTree::checkDepth(int depth) const {
@@ -149,11 +169,8 @@ DiskBTree::Node DiskBTree::decode(std::uint32_t position,
     const std::size_t keysAt = valuesAt + 4 * slots;
     Node node;
     node.position = position;
-    for (std::size_t i = 0; i < count; ++i) {
-        node.values.push_back(wordAt(bytes, valuesAt + 4 * i));
-        const char* key = reinterpret_cast<const char*>(bytes.data() + keysAt + i * header_.keyLength);
-        node.keys.emplace_back(key, header_.keyLength);
-    }
+    for (std::size_t i = 0; i < count; ++i) node.values.push_back(wordAt(bytes, valuesAt + 4 * i));
+    node.keys.assign(bytes.begin() + keysAt, bytes.begin() + keysAt + count * header_.keyLength);
     for (std::size_t i = 0; i <= count; ++i) node.children.push_back(wordAt(bytes, 4 + 4 * i));
     return node;
 }
@@ -164,15 +181,12 @@ std::vector<std::uint8_t> DiskBTree::encode(const Node& node) const {
     const std::size_t valuesAt = 4 + 4 * (slots + 1);
     const std::size_t keysAt = valuesAt + 4 * slots;
     std::vector<std::uint8_t> bytes(nodeSize(), 0);
-    putWord(bytes, 0, static_cast<std::uint32_t>(node.keys.size()));
+    putWord(bytes, 0, static_cast<std::uint32_t>(node.count()));
     for (std::size_t i = 0; i <= slots; ++i) {
         putWord(bytes, 4 + 4 * i, i < node.children.size() ? node.children[i] : kNoPosition);
     }
-    for (std::size_t i = 0; i < node.keys.size(); ++i) {
-        putWord(bytes, valuesAt + 4 * i, node.values[i]);
-        std::memcpy(bytes.data() + keysAt + i * header_.keyLength, node.keys[i].data(),
-                    header_.keyLength);
-    }
+    for (std::size_t i = 0; i < node.count(); ++i) putWord(bytes, valuesAt + 4 * i, node.values[i]);
+    std::memcpy(bytes.data() + keysAt, node.keys.data(), node.keys.size());
     return bytes;
 }
 
@@ -192,7 +206,7 @@ bool DiskBTree::find(const std::string& key, std::uint32_t& value) {
         checkDepth(depth);
         Node node = load(position);
         std::size_t at = lowerBound(node, field);
-        if (at < node.keys.size() && compare(node.keys[at], field) == 0) {
+        if (holdsKey(node, at, field)) {
             value = node.values[at];
             return true;
         }
@@ -210,7 +224,7 @@ bool DiskBTree::insert(const std::string& key, std::uint32_t value) {
         checkDepth(depth);
         Node node = load(position);
         std::size_t at = lowerBound(node, field);
-        if (at < node.keys.size() && compare(node.keys[at], field) == 0) return false;
+        if (holdsKey(node, at, field)) return false;
         position = node.children[at];
         path.emplace_back(std::move(node), at);
     }
@@ -224,7 +238,7 @@ bool DiskBTree::insert(const std::string& key, std::uint32_t value) {
         // The root was split (or the tree was empty): a new root holds the key.
         Node root;
         root.position = newNodePosition();
-        root.keys.push_back(carry.key);
+        root.keys = carry.key;
         root.values.push_back(carry.value);
         root.children = {header_.root, carry.right};
         store(root);
@@ -238,21 +252,22 @@ bool DiskBTree::insert(const std::string& key, std::uint32_t value) {
 // Puts the carried key at its place; when the node overflows, it keeps the
 // lower h keys, the upper h go to a new node and the middle one is carried up.
 bool DiskBTree::placeInNode(Node& node, std::size_t at, Carry& carry) {
-    node.keys.insert(node.keys.begin() + at, carry.key);
+    const std::size_t keyLength = header_.keyLength;
+    node.keys.insert(at * keyLength, carry.key);
     node.values.insert(node.values.begin() + at, carry.value);
     node.children.insert(node.children.begin() + at + 1, carry.right);
     const std::size_t h = header_.half;
-    if (node.keys.size() <= 2 * h) {
+    if (node.count() <= 2 * h) {
         store(node);
         return true;
     }
     Node upper;
     upper.position = newNodePosition();
-    upper.keys.assign(node.keys.begin() + h + 1, node.keys.end());
+    upper.keys = node.keys.substr((h + 1) * keyLength);
     upper.values.assign(node.values.begin() + h + 1, node.values.end());
     upper.children.assign(node.children.begin() + h + 1, node.children.end());
-    carry = Carry{node.keys[h], node.values[h], upper.position};
-    node.keys.resize(h);
+    carry = Carry{node.keys.substr(h * keyLength, keyLength), node.values[h], upper.position};
+    node.keys.resize(h * keyLength);
     node.values.resize(h);
     node.children.resize(h + 1);
     store(node);
@@ -276,9 +291,9 @@ void DiskBTree::visitNode(std::uint32_t position, int depth,
                                            std::to_string(position));
     }
     Node node = load(position);
-    for (std::size_t i = 0; i < node.keys.size(); ++i) {
+    for (std::size_t i = 0; i < node.count(); ++i) {
         visitNode(node.children[i], depth + 1, seen, deliver);
-        deliver(keyText(node.keys[i]), node.values[i]);
+        deliver(keyText(keyAt(node, i)), node.values[i]);
     }
     visitNode(node.children.back(), depth + 1, seen, deliver);
 }

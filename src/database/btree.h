@@ -59,9 +59,10 @@ public:
 private:
     struct Node {
         std::uint32_t position = kNoPosition;
-        std::vector<std::string> keys;  // key fields of keyLength bytes
-        std::vector<std::uint32_t> values;
-        std::vector<std::uint32_t> children;  // one more than keys
+        std::string keys;  // the key fields one after the other
+        std::vector<std::uint32_t> values;    // one per key
+        std::vector<std::uint32_t> children;  // one more than values
+        std::size_t count() const { return values.size(); }
     };
     struct Carry {
         std::string key;
@@ -73,9 +74,11 @@ private:
     bool readHeader(const TreeParameters& requested);
 
     std::string keyField(const std::string& key) const;
-    std::string keyText(const std::string& field) const;
-    int compare(const std::string& a, const std::string& b) const;
+    std::string keyText(const char* field) const;
+    const char* keyAt(const Node& node, std::size_t i) const;
+    int compare(const char* a, const char* b) const;
     std::size_t lowerBound(const Node& node, const std::string& field) const;
+    bool holdsKey(const Node& node, std::size_t at, const std::string& field) const;
 
     Node load(std::uint32_t position);
     Node decode(std::uint32_t position, const std::vector<std::uint8_t>& bytes) const;

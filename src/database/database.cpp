@@ -1,5 +1,8 @@
 #include "database/database.h"
 
+#include <memory>
+#include <unordered_map>
+
 #include "database/btree_on_disk.h"
 #include "database/disk_file.h"
 #include "driver/messages.h"
@@ -36,20 +39,37 @@ void openDatabase(yBTreeOnDisk& database, const std::string& path) {
     if (!database.open(path)) throw yError(kCantOpen, kSystem);
 }
 
-// A class of the rebuilt model: the record's source file becomes the
-// current file, and the class has the key as its name and the record's kind,
-// page and library.
-void addRebuiltClass(DocModel& model, const std::string& name, const VarDB& record) {
-    if (FileTag* file = model.findOrCreateFile(baseNameOf(record.sourcePath), record.sourcePath)) {
-        model.currentFile = file;
+// Builds the rebuilt model: the record's source file becomes the current
+// file, and the class has the key as its name and the record's kind, page
+// and library.
+class ModelRefill {
+public:
+    explicit ModelRefill(DocModel& model) : model_(model) {}
+
+    void addClass(const std::string& name, const VarDB& record) {
+        if (FileTag* file = fileOf(record.sourcePath)) model_.currentFile = file;
+        auto tag = std::make_unique<ClassTag>();
+        tag->name = name;
+        tag->kind = record.kind;
+        tag->pageFile = record.pageFile;
+        tag->library = record.library;
+        model_.addClass(std::move(tag));
     }
-    auto tag = std::make_unique<ClassTag>();
-    tag->name = name;
-    tag->kind = record.kind;
-    tag->pageFile = record.pageFile;
-    tag->library = record.library;
-    model.addClass(std::move(tag));
-}
+
+private:
+    // Each path is looked up in the model's file tables once: their buckets
+    // grow long with thousands of files.
+    FileTag* fileOf(const std::string& path) {
+        auto known = files_.find(path);
+        if (known != files_.end()) return known->second;
+        FileTag* file = model_.findOrCreateFile(baseNameOf(path), path);
+        files_.emplace(path, file);
+        return file;
+    }
+
+    DocModel& model_;
+    std::unordered_map<std::string, FileTag*> files_;
+};
 
 // The rebuilt model lives until the pages are written: a later run in the
 // same process (front-end mode) starts from an empty model.
@@ -78,9 +98,10 @@ void addModelToDatabase() {
 }
 
 void fillModelFromDatabase(yBTreeOnDisk& database, DocModel& model, TextSet& libraries) {
+    ModelRefill refill(model);
     database.visitAll([&](const std::string& name, const VarDB& record) {
         libraries.add(record.library);
-        addRebuiltClass(model, name, record);
+        refill.addClass(name, record);
     });
 }
 

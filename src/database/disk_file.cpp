@@ -35,10 +35,17 @@ struct Journal {
     std::vector<JournalEntry> entries;
 };
 
+// Tells a complete journal from one whose writing was cut short (eight
+// bytes at a time: journals hold whole pages).
 std::uint32_t checksumOf(const std::uint8_t* data, std::size_t n) {
-    std::uint32_t hash = 2166136261u;
-    for (std::size_t i = 0; i < n; ++i) hash = (hash ^ data[i]) * 16777619u;
-    return hash;
+    std::uint64_t hash = 0x9E3779B97F4A7C15u;
+    for (std::size_t at = 0; at < n; at += 8) {
+        std::uint64_t word = 0;
+        for (std::size_t i = at; i < at + 8 && i < n; ++i) word |= std::uint64_t{data[i]} << (8 * (i - at));
+        hash = (hash ^ word) * 0x100000001B3u;
+        hash ^= hash >> 29;
+    }
+    return static_cast<std::uint32_t>(hash ^ (hash >> 32));
 }
 
 std::vector<std::uint8_t> encodeJournal(const Journal& journal) {

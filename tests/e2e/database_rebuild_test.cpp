@@ -2,7 +2,8 @@
 // the test: missing, good, damaged and left half-updated.
 #include <gtest/gtest.h>
 
-#include <cstdint>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
@@ -73,14 +74,18 @@ TEST(DatabaseRebuild, ADamagedDatabaseIsReportedAndKept) {
 
 TEST(DatabaseRebuild, AFileLeftHalfCreatedDoesNotCount) {
     TempDir dir;
-    // What a first add step leaves when it is killed before its commit ends:
-    // the journal that marks the file as new, and part of the file.
-    std::string journal("ZVJRNL1\n\x01\0\0\0\0\0\0\0\0\0\0\0", 20);
-    std::uint32_t sum = 2166136261u;
-    for (unsigned char c : journal) sum = (sum ^ c) * 16777619u;
-    for (int i = 0; i < 4; ++i) journal += static_cast<char>(sum >> (8 * i));
-    dir.write("dico.dat-journal", journal);
-    dir.write("dico.dat", std::string(100, '\x01'));
+    // A first add step killed before its commit ends: the journal that marks
+    // the file as new, and part of the file.
+    pid_t child = fork();
+    if (child == 0) {
+        yBTreeOnDisk database;
+        database.open(dir.file("dico.dat"));
+        database.insertIfAbsent("Shape", VarDB());
+        _exit(0);
+    }
+    waitpid(child, nullptr, 0);
+    ASSERT_TRUE(dir.exists("dico.dat"));
+    ASSERT_TRUE(dir.exists("dico.dat-journal"));
     RunResult run = runZivrat(dir.path(), {"-i"});
     EXPECT_EQ(run.out, kHead + "SYSTEM Error : DataBase file 'dico.dat' is not present\n\n");
     EXPECT_EQ(run.err, "WARNING : dico.dat: the changes of an update that did not finish "
