@@ -1,6 +1,6 @@
 #include "database/btree.h"
 
-#include <string.h>
+#include <string.h>  // strnlen
 
 #include <algorithm>
 #include <cstring>
@@ -21,9 +21,7 @@ constexpr std::uint32_t kLargestHalf = 1024;
 std::unique_ptr<DiskBTree> DiskBTree::open(SpaceManager& space, const TreeParameters& requested) {
     if (space.firstAllocation() == kNoPosition) {
         std::unique_ptr<DiskBTree> tree(new DiskBTree(space, space.allocate(TreeHeader::kSize)));
-        tree->header_.keyLength = requested.keyLength;
-        tree->header_.half = requested.half;
-        tree->header_.minimumFill = std::min(requested.half, requested.minimumFill);
+        tree->takeParameters(requested);
         tree->writeHeader();
         return tree;
     }
@@ -35,6 +33,12 @@ std::unique_ptr<DiskBTree> DiskBTree::open(SpaceManager& space, const TreeParame
 DiskBTree::DiskBTree(SpaceManager& space, std::uint32_t headerPosition)
     : space_(space), file_(space.file()), headerPosition_(headerPosition) {}
 
+void DiskBTree::takeParameters(const TreeParameters& requested) {
+    header_.keyLength = requested.keyLength;
+    header_.half = requested.half;
+    header_.minimumFill = std::min(requested.half, requested.minimumFill);
+}
+
 bool DiskBTree::readHeader(const TreeParameters& requested) {
     std::uint64_t room = space_.blockEnd(headerPosition_) - headerPosition_;
     space_.checkInsideBlock(headerPosition_, 4, "the tree header");
@@ -45,9 +49,7 @@ bool DiskBTree::readHeader(const TreeParameters& requested) {
         // The older form holds the root position only and takes the
         // parameters given at open.
         olderForm_ = true;
-        header_.keyLength = requested.keyLength;
-        header_.half = requested.half;
-        header_.minimumFill = std::min(requested.half, requested.minimumFill);
+        takeParameters(requested);
         return true;
     }
     header_.reserved4 = wordAt(bytes, 4);

@@ -71,6 +71,7 @@ private:
     };
 
     DiskBTree(SpaceManager& space, std::uint32_t headerPosition);
+    void takeParameters(const TreeParameters& requested);
     bool readHeader(const TreeParameters& requested);
 
     std::string keyField(const std::string& key) const;

@@ -192,9 +192,10 @@ void recoverInterruptedUpdate(const std::string& path) {
     if (!readWholeFile(journalPath, bytes)) {
         raiseStorageFailure("[JOURNAL] Can't read " + journalPath + " to restore " + path);
     }
-    if (decodeJournal(bytes, journal)) {
+    // A journal whose file is gone (removed by hand) has nothing to restore.
+    if (decodeJournal(bytes, journal) && pathExists(path)) {
         bool created = (journal.flags & kJournalCreatedFlag) != 0;
-        bool restored = created ? (std::remove(path.c_str()) == 0 || !pathExists(path))
+        bool restored = created ? std::remove(path.c_str()) == 0
                                 : putBackOriginalBytes(path, journal);
         if (!restored) {
             raiseStorageFailure("[JOURNAL] Can't restore " + path + " from " + journalPath);
@@ -211,11 +212,13 @@ DiskFile::DiskFile(const std::string& path) : path_(path) {
     if (pathExists(path)) {
         file_ = std::fopen(path.c_str(), "r+b");
         if (file_ == nullptr) raiseOpenFailure(path);
-        if (std::fseek(file_, 0, SEEK_END) != 0) raiseSeekError();
-        long size = std::ftell(file_);
-        if (size < 0) raiseSeekError();
+        long size = std::fseek(file_, 0, SEEK_END) == 0 ? std::ftell(file_) : -1;
+        if (size < 0 || static_cast<std::uint64_t>(size) > kLargestFileSize) {
+            std::fclose(file_);
+            if (size < 0) raiseSeekError();
+            raiseDamagedFile(path, "it is larger than 4 GB");
+        }
         storedSize_ = static_cast<std::uint64_t>(size);
-        if (storedSize_ > kLargestFileSize) raiseDamagedFile(path, "it is larger than 4 GB");
     } else {
         // The journal goes first: should the program stop before the commit
         // ends, the next run removes the half-made file.

@@ -137,6 +137,14 @@ TEST_F(DatabaseStepsTest, AddingCreatesAMissingFile) {
     EXPECT_EQ(records().size(), 1u);
 }
 
+TEST_F(DatabaseStepsTest, AFileThatCannotBeCreated) {
+    runSettings().databasePath = dir.path() + "/missing/";
+    addClass("Shape");
+    EXPECT_EQ(addStep(), std::make_pair(std::string("DataBase :\n"),
+                                        "ybtondsk(150): can't open file " + dir.path() +
+                                            "/missing/dico.dat\n"));
+}
+
 TEST_F(DatabaseStepsTest, TheRebuildNeedsTheFile) {
     dir.makeDirectory("db");
     runSettings().databasePath = dir.path() + "/db/";

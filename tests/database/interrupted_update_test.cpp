@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdio>
 
 #include "common/temp_dir.h"
 #include "database/disk_file.h"
@@ -47,29 +48,39 @@ protected:
         before = fileBytes(path);
     }
 
+    // The file-size limit kills a child while it writes the grown file,
+    // after the journal (smaller than the limit) is complete.
+    void killDuringTheCommit() {
+        int status = inChildProcess([&] {
+            limitFileSize(before.size() + 16384);
+            storeKeys(path, someKeys(40, 2000));
+        });
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+        ASSERT_TRUE(dir.exists("dico.dat-journal"));
+        EXPECT_NE(fileBytes(path), before);
+    }
+
     TempDir dir;
     const std::string path = dir.file("dico.dat");
-    const std::string journal = dir.file("dico.dat-journal");
     Bytes before;
 };
 
 TEST_F(InterruptedUpdateTest, AProgramKilledDuringTheCommitLeavesThePreviousFile) {
-    // The file-size limit kills the child while it writes the grown file,
-    // after the journal (smaller than the limit) is complete.
-    int status = inChildProcess([&] {
-        limitFileSize(before.size() + 16384);
-        storeKeys(path, someKeys(40, 2000));
-    });
-    ASSERT_TRUE(WIFSIGNALED(status));
-    EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
-    ASSERT_TRUE(dir.exists("dico.dat-journal"));
-    EXPECT_NE(fileBytes(path), before);
+    killDuringTheCommit();
 
     testing::internal::CaptureStderr();
     EXPECT_EQ(keysOf(path), someKeys(0, 40));
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "WARNING : " + path + ": the changes of an update that did not finish were undone\n");
     EXPECT_EQ(fileBytes(path), before);
+    EXPECT_FALSE(dir.exists("dico.dat-journal"));
+}
+
+TEST_F(InterruptedUpdateTest, AJournalWhoseFileWasRemovedIsDropped) {
+    killDuringTheCommit();
+    std::remove(path.c_str());
+    EXPECT_TRUE(keysOf(path).empty());
     EXPECT_FALSE(dir.exists("dico.dat-journal"));
 }
 
