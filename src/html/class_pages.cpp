@@ -119,6 +119,18 @@ void writeClassBody(std::ostream& page, const ClassTag& tag) {
     page << "</BODY>\n</HTML>\n";
 }
 
+// One page file of a class: the head, a body of the given colour, and the
+// content that the caller writes.
+template <typename Content>
+void writeClassPageFile(const std::string& pageName, const ClassTag& tag, const std::string& colour,
+                        Content writeContent) {
+    std::ofstream page;
+    if (!openPage(page, pageName)) return;
+    writePageStart(page, tag);
+    writeBodyStart(page, colour);
+    writeContent(page);
+}
+
 }  // namespace
 
 void writeClassPageHead(std::ostream& page, const ClassTag& tag) {
@@ -213,13 +225,12 @@ void writeFunctionItem(std::ostream& page, const ClassTag* tag, const FunctionTa
 }
 
 void writeClassPage(const ClassTag& tag) {
-    std::ofstream page;
-    if (!openPage(page, tag.pageFile)) return;
-    writePageStart(page, tag);
-    writeBodyStart(page, configuration().words.generatorHtmlNoframeBgcolor);
-    writeClassTable(page, tag);
-    page << "<hr><p>\n";
-    writeClassBody(page, tag);
+    writeClassPageFile(tag.pageFile, tag, configuration().words.generatorHtmlNoframeBgcolor,
+                       [&](std::ostream& page) {
+                           writeClassTable(page, tag);
+                           page << "<hr><p>\n";
+                           writeClassBody(page, tag);
+                       });
 }
 
 void writeClassFrames(DocModel& model, const ClassTag& tag) {
@@ -234,20 +245,13 @@ void writeClassFrames(DocModel& model, const ClassTag& tag) {
                  << "</FRAMESET>\n</HTML>\n";
         frameset.close();
     }
-    std::ofstream upper;
-    if (openPage(upper, names.upper)) {
-        writePageStart(upper, tag);
-        writeBodyStart(upper, words.generatorHtmlFrameHeaderBgcolor);
-        writeClassTable(upper, tag);
-        upper << "</BODY>\n</HTML>\n";
-        upper.close();
-    }
-    std::ofstream lower;
-    if (openPage(lower, names.lower)) {
-        writePageStart(lower, tag);
-        writeBodyStart(lower, words.generatorHtmlFrameBodyBgcolor);
-        writeClassBody(lower, tag);
-    }
+    writeClassPageFile(names.upper, tag, words.generatorHtmlFrameHeaderBgcolor,
+                       [&](std::ostream& page) {
+                           writeClassTable(page, tag);
+                           page << "</BODY>\n</HTML>\n";
+                       });
+    writeClassPageFile(names.lower, tag, words.generatorHtmlFrameBodyBgcolor,
+                       [&](std::ostream& page) { writeClassBody(page, tag); });
 }
 
 }  // namespace zivrat

@@ -66,26 +66,30 @@ void writeFileLists(std::ostream& page, const DocModel& model, FileKind first, F
     writePageEnd(page);
 }
 
+// The head of a file-list page, which stays open while its file pages are
+// written; those are written even when the list page cannot be created.
+void openListPage(std::ofstream& page, const std::string& pageName, const std::string& title,
+                  const std::string& header, const char* kinds) {
+    openPage(page, pageName);
+    page << "<HTML>\n<HEAD>\n" << "<title>" << title
+         << "</title>\n</HEAD>\n<BODY>\n<font size=5><b>" << header << "</font> " << kinds
+         << "</b><p>\n";
+}
+
 void writeHeaderListPage(const DocModel& model, IndexList& list) {
     const PageWords& words = configuration().words;
-    // The file pages are written even when the list page cannot be created.
     std::ofstream page;
-    openPage(page, "hpp.html");
-    page << "<HTML>\n<HEAD>\n" << "<title>" << words.hppfileTitle
-         << "</title>\n</HEAD>\n<BODY>\n<font size=5><b>" << words.hppfileHeader
-         << "</font> hpp(h,hxx)</b><p>\n";
+    openListPage(page, "hpp.html", words.hppfileTitle, words.hppfileHeader, "hpp(h,hxx)");
     writeFileLists(page, model, HeaderHpp, HeaderH, words.hppfileCountname, list);
 }
 
 void writeSourceListPage(const DocModel& model, IndexList& list) {
     const PageWords& words = configuration().words;
     std::ofstream page;
-    openPage(page, "cpp.html");
-    page << "<HTML>\n<HEAD>\n" << "<title>" << words.cppfileTitle
-         << "</title>\n</HEAD>\n<BODY>\n<font size=5><b>" << words.cppfileHeader
-         << "</font> cpp(c,cxx)</b><p>\n<font size=4><b>" << words.cppfileAuthor << "</font>"
-         << currentAuthorText(model) << "</b><p>\n<font size=4><b>" << words.cppfileVersion
-         << "</font>" << currentVersionText(model) << "</b><p>\n";
+    openListPage(page, "cpp.html", words.cppfileTitle, words.cppfileHeader, "cpp(c,cxx)");
+    page << "<font size=4><b>" << words.cppfileAuthor << "</font>" << currentAuthorText(model)
+         << "</b><p>\n<font size=4><b>" << words.cppfileVersion << "</font>"
+         << currentVersionText(model) << "</b><p>\n";
     writeFileLists(page, model, SourceCpp, SourceC, words.cppfileCountname, list);
 }
 

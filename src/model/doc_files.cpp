@@ -159,14 +159,21 @@ SignatureIndex indexBySignature(const std::vector<Member>& members, Signature si
     return index;
 }
 
-void applyFunctionEntry(ClassTag& tag, const SignatureIndex& index, const Entry& entry) {
+// The members whose signature is the entry's definition; none is reported
+// as unmatched.
+const std::vector<std::size_t>& matchingMembers(const SignatureIndex& index, const Entry& entry,
+                                                const char* section, const ClassTag& tag) {
+    static const std::vector<std::size_t> kNone;
     auto found = index.find(entry.definition);
-    if (found == index.end()) {
-        printMessage("Unmatch function '" + entry.definition + "' in file " + tag.name + ".doc\n",
-                     kWarning);
-        return;
-    }
-    for (std::size_t i : found->second) {
+    if (found != index.end()) return found->second;
+    printMessage(std::string("Unmatch ") + section + " '" + entry.definition + "' in file " +
+                     tag.name + ".doc\n",
+                 kWarning);
+    return kNone;
+}
+
+void applyFunctionEntry(ClassTag& tag, const SignatureIndex& index, const Entry& entry) {
+    for (std::size_t i : matchingMembers(index, entry, "function", tag)) {
         FunctionTag& function = tag.functions[i];
         const std::string where = "in [function] of file " + tag.name + ".doc\n";
         if (entry.body.size() < 3) {
@@ -180,13 +187,7 @@ void applyFunctionEntry(ClassTag& tag, const SignatureIndex& index, const Entry&
 }
 
 void applyDataEntry(ClassTag& tag, const SignatureIndex& index, const Entry& entry) {
-    auto found = index.find(entry.definition);
-    if (found == index.end()) {
-        printMessage("Unmatch data '" + entry.definition + "' in file " + tag.name + ".doc\n",
-                     kWarning);
-        return;
-    }
-    for (std::size_t i : found->second) {
+    for (std::size_t i : matchingMembers(index, entry, "data", tag)) {
         DataTag& member = tag.data[i];
         if (entry.body == "<br>\n") {
             printMessage(member.name + " def is empty, in [data] of file " + tag.name + ".doc\n",
