@@ -2,7 +2,8 @@
 // program plays zivrat instead of running tests: the same link, banner and
 // end of program, but with a stand-in run that writes the pages of each
 // input slowly and polls for a break all the while, so that a front end can
-// stop it in the middle.
+// stop it in the middle; or (ZIVRAT_STAND_IN_SETTINGS) with zivrat's own run
+// followed by the settings it leaves.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -12,6 +13,8 @@
 
 #include "driver/banner.h"
 #include "driver/messages.h"
+#include "driver/run.h"
+#include "driver/settings.h"
 #include "frontend/link.h"
 #include "support/failures.h"
 
@@ -40,6 +43,15 @@ int standInRun(const std::vector<std::string>& arguments) {
     return 0;
 }
 
+// zivrat's own run, followed by some of the settings it leaves behind.
+int runAndShowSettings(const std::vector<std::string>& arguments) {
+    int result = runFromCommandLine(arguments);
+    const RunSettings& settings = runSettings();
+    currentOutput() << "htmlPath " << settings.htmlPath << ", verboseLevel " << settings.verboseLevel
+                    << ", frames " << settings.frames << endLine;
+    return result;
+}
+
 int playZivrat() {
     try {
         detectFrontEnd();
@@ -48,7 +60,11 @@ int playZivrat() {
         return 1;
     }
     printBanner();
-    serveRequests(standInRun);
+    if (std::getenv("ZIVRAT_STAND_IN_SETTINGS") != nullptr) {
+        serveRequests(runAndShowSettings);
+    } else {
+        serveRequests(standInRun);
+    }
     currentOutput() << endLine;
     currentOutput() << "Ok" << endLine;
     closeFrontEnd();

@@ -1,5 +1,6 @@
-// Breaks and stray datagrams during a run, with the stand-in of
-// stand_in.cpp playing zivrat.
+// Runs that the link serves with the stand-in of stand_in.cpp playing
+// zivrat: breaks and stray datagrams during a run, settings across runs,
+// and Ctrl-C in the client.
 #include <gtest/gtest.h>
 
 #include "common/temp_dir.h"
@@ -14,15 +15,20 @@ std::string thisProgram() {
     return length > 0 ? std::string(path, static_cast<std::size_t>(length)) : std::string();
 }
 
-const std::map<std::string, std::string> kStandIn = {{"ZIVRAT_STAND_IN", "1"}};
+std::map<std::string, std::string> withStandIn(std::map<std::string, std::string> environment) {
+    environment["ZIVRAT_STAND_IN"] = "1";
+    environment["ZIVRAT_PROGRAM"] = thisProgram();
+    return environment;
+}
 
 // A stand-in program with a connected peer that has read the banner.
 struct StandInConversation {
     TempDir dir;
-    LinkedProgram program{dir.path(), thisProgram(), kStandIn};
+    LinkedProgram program;
     Peer peer{program.port()};
 
-    StandInConversation() {
+    explicit StandInConversation(std::map<std::string, std::string> environment = {})
+        : program(dir.path(), thisProgram(), withStandIn(environment)) {
         EXPECT_TRUE(peer.connect());
         EXPECT_EQ(peer.receive(), "Zivrat Version 1.0.2\n");
     }
@@ -76,6 +82,21 @@ TEST(FrontEndBreak, AnotherDatagramDuringARunIsTakenByThePollAndLost) {
     EXPECT_EQ(talk.program.out(), "+argc 2\nargv zivrat\nargv a.h\n__start__\n__start__\n");
 }
 
+TEST(FrontEndRuns, EachRunResetsTheFlagsAndKeepsThePathsAndTheVerboseLevel) {
+    StandInConversation talk(std::map<std::string, std::string>{{"ZIVRAT_STAND_IN_SETTINGS", "1"}});
+    talk.dir.makeDirectory("out");
+    talk.peer.sendArguments({"zivrat", "-v1", "-lo", "out", "-3", "-f"});
+    talk.peer.send("__start__");
+    EXPECT_NE(joined(talk.peer.receiveUntilEnd()).find("htmlPath out/, verboseLevel 1, frames 1\n"),
+              std::string::npos);
+    talk.peer.sendArguments({"zivrat", "-V"});
+    talk.peer.send("__start__");
+    EXPECT_NE(joined(talk.peer.receiveUntilEnd()).find("htmlPath out/, verboseLevel 1, frames 0\n"),
+              std::string::npos);
+    talk.peer.send("__fin__");
+    EXPECT_EQ(talk.program.waitForExit(), 0);
+}
+
 // The client started on the stand-in, its output in the folder.
 struct ClientOnStandIn {
     TempDir dir;
@@ -84,12 +105,6 @@ struct ClientOnStandIn {
     ClientOnStandIn(const std::vector<std::string>& arguments,
                     std::map<std::string, std::string> environment)
         : client(dir.path(), withClient(arguments), withStandIn(environment), "client") {}
-
-    static std::map<std::string, std::string> withStandIn(std::map<std::string, std::string> env) {
-        env["ZIVRAT_STAND_IN"] = "1";
-        env["ZIVRAT_PROGRAM"] = thisProgram();
-        return env;
-    }
 
     static std::vector<std::string> withClient(std::vector<std::string> arguments) {
         arguments.insert(arguments.begin(), frontClientBinary());
