@@ -1,6 +1,6 @@
 // The class database under load: n classes added in several inputs (as
-// with -a), then the index rebuild (as with -i). The model of each input is
-// filled by hand, so only the database work is timed.
+// with -a), then the index rebuild with its pages (as with -i). The model of
+// each input is filled by hand, so only the database work is timed.
 #include <unistd.h>
 
 #include <chrono>
@@ -56,7 +56,7 @@ struct Figures {
 Figures measure(std::size_t total, std::size_t inputs, const std::string& directory) {
     zivrat::RunSettings& settings = zivrat::runSettings();
     settings.buildDatabase = settings.addToDatabase = true;
-    settings.databasePath = directory + "/";
+    settings.databasePath = settings.htmlPath = settings.docPath = directory + "/";
     std::filesystem::remove(zivrat::databaseFilePath());
 
     // The steps' console lines are not part of the figures.

@@ -20,6 +20,8 @@ protected:
         runSettings() = RunSettings();
         runSettings().buildDatabase = true;
         runSettings().databasePath = dir.path() + "/";
+        runSettings().htmlPath = dir.path() + "/";
+        runSettings().docPath = dir.path() + "/";
         docModel().clear();
     }
     void TearDown() override {
@@ -218,12 +220,14 @@ TEST_F(DatabaseStepsTest, TheRebuildRefillsTheModelInKeyOrder) {
     EXPECT_EQ(model.currentFile, shapes);
 }
 
-TEST_F(DatabaseStepsTest, TheRebuildStepWritesItsLineAndLeavesAnEmptyModel) {
+TEST_F(DatabaseStepsTest, TheRebuildStepWritesThePagesAndLeavesAnEmptyModel) {
     addClass("Shape");
     EXPECT_EQ(addStep(), addedOk);
     const Bytes built = fileBytes(path);
-    EXPECT_EQ(run(rebuildIndexesFromDatabase), std::make_pair(std::string("rebuild :\n"),
-                                                              std::string()));
+    EXPECT_EQ(run(rebuildIndexesFromDatabase),
+              std::make_pair(std::string("rebuild :\nlib : misc\n"), std::string()));
+    EXPECT_TRUE(dir.exists("index.html"));
+    EXPECT_NE(dir.read("misc.html").find(">Shape</a>"), std::string::npos);
     EXPECT_TRUE(docModel().classes.empty());
     EXPECT_EQ(fileBytes(path), built);
 }

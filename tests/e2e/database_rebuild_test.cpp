@@ -8,6 +8,7 @@
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 #include "database/btree_on_disk.h"
+#include "support/text_set.h"
 
 namespace zivrat::test {
 namespace {
@@ -17,13 +18,14 @@ const std::string kHead =
     "Zivrat Warning : no zivrat.ini file found, default language : English\n"
     "rebuild :\n";
 
-void storeClasses(const std::string& path, const std::vector<std::string>& names) {
+void storeClasses(const std::string& path, const std::vector<std::string>& names,
+                  const std::string& library = "misc") {
     yBTreeOnDisk database;
     database.open(path);
     for (const std::string& name : names) {
         VarDB record;
         record.pageFile = name + ".html";
-        record.library = "misc";
+        record.library = library;
         record.sourcePath = "/inc/" + name + ".h";
         database.insertIfAbsent(name, record);
     }
@@ -47,16 +49,39 @@ TEST(DatabaseRebuild, TheDatabaseDirectoryStandsRightAfterTheWords) {
     EXPECT_EQ(run.status, 255);
 }
 
-TEST(DatabaseRebuild, AGoodDatabaseEndsOk) {
+TEST(DatabaseRebuild, TheIndexAndLibraryPagesListEveryRecordedClass) {
     TempDir dir;
     dir.makeDirectory("db");
-    storeClasses(dir.file("db/dico.dat"), {"Shape", "Circle"});
+    dir.makeDirectory("out");
+    storeClasses(dir.file("db/dico.dat"), {"Shape", "Circle", "Arc"}, "geometry");
+    storeClasses(dir.file("db/dico.dat"), {"Stack", "Arc"}, "containers");
     std::string before = dir.read("db/dico.dat");
-    RunResult run = runZivrat(dir.path(), {"-lbdb", "-i"});
-    EXPECT_EQ(run.out, kHead + "\nOk\n");
+    RunResult run = runZivrat(dir.path(), {"-lbdb", "-lo", "out", "-i"});
+
+    TextSet libraries;
+    libraries.add("geometry");
+    libraries.add("containers");
+    std::string lines;
+    for (const std::string& name : libraries.inOrder()) lines += "lib : " + name + "\n";
+    EXPECT_EQ(run.out, kHead + lines + "\nOk\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(dir.read("db/dico.dat"), before);
+
+    std::string index = dir.read("out/index.html");
+    EXPECT_NE(index.find("<a href=\"geometry.html\">geometry</a>"), std::string::npos);
+    EXPECT_NE(index.find("<a href=\"containers.html\">containers</a>"), std::string::npos);
+    // The first record of Arc holds: it is a geometry class.
+    std::string geometry = dir.read("out/geometry.html");
+    std::size_t arc = geometry.find(">Arc</a>");
+    std::size_t circle = geometry.find(">Circle</a>");
+    std::size_t shape = geometry.find(">Shape</a>");
+    EXPECT_LT(arc, circle);
+    EXPECT_LT(circle, shape);
+    EXPECT_NE(shape, std::string::npos);
+    std::string containers = dir.read("out/containers.html");
+    EXPECT_NE(containers.find(">Stack</a>"), std::string::npos);
+    EXPECT_EQ(containers.find(">Arc</a>"), std::string::npos);
 }
 
 TEST(DatabaseRebuild, ADamagedDatabaseIsReportedAndKept) {
