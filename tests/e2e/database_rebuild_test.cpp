@@ -92,7 +92,7 @@ TEST(DatabaseRebuild, ADamagedDatabaseIsReportedAndKept) {
     dir.write("dico.dat", damaged);
     RunResult run = runZivrat(dir.path(), {"-i"});
     EXPECT_EQ(run.out, kHead + "\n");
-    EXPECT_EQ(run.err, "[MAGIC] Bad magic number: 4660 (should be 4661)\n\n");
+    EXPECT_EQ(run.err, "[MAGIC] Bad magic number: 4660 (should be 4661)\n");
     EXPECT_EQ(run.status, 255);
     EXPECT_EQ(dir.read("dico.dat"), damaged);
 }
