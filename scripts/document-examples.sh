@@ -9,5 +9,6 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/examples-html"
 mkdir -p "$out"
 cd "$root/examples"
-"$root/build/release/src/zivrat" -lo "$out" -ld doc *.h
+# -C keeps the comments, so that the documentation comments reach the parser.
+"$root/build/release/src/zivrat" -C -lo "$out" -ld doc *.h
 echo "pages written to $out"

@@ -5,6 +5,10 @@
 
 namespace zivrat {
 
+class yBTreeOnDisk;
+class TextSet;
+struct DocModel;
+
 // databasePath + "dico.dat".
 std::string databaseFilePath();
 
@@ -13,5 +17,9 @@ void addModelToDatabase();
 
 // Rebuilds the index and library pages from the database (-i).
 void rebuildIndexesFromDatabase();
+
+// The middle of the rebuild: one class per record, in key order, under the
+// file entity of its source path, and the set of library names.
+void fillModelFromDatabase(yBTreeOnDisk& database, DocModel& model, TextSet& libraries);
 
 }  // namespace zivrat

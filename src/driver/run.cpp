@@ -52,7 +52,9 @@ void reportRunFailure(const std::string& programName) {
         throw;
     } catch (const TextFailure& failure) {
         // No handler above this one: the run ends here, with its text shown.
-        std::cerr << failure.text << std::endl;
+        std::cerr << failure.text;
+        if (failure.text.empty() || failure.text.back() != '\n') std::cerr << '\n';
+        std::cerr << std::flush;
     } catch (const std::exception& failure) {
         // An invalid configuration pattern ([BADRE]) and the like end the run.
         std::cerr << failure.what() << std::endl;

@@ -1,12 +1,54 @@
 #include "html/generate.h"
 
+#include "database/database.h"
+#include "driver/messages.h"
+#include "driver/settings.h"
+#include "html/class_pages.h"
 #include "html/index_pages.h"
+#include "model/doc_files.h"
+#include "model/model.h"
 
 namespace zivrat {
+namespace {
 
-// Placeholders until the page writers land.
-void generateOutput() {}
-void writeIndexPage(const TextSet&) {}
-void writeLibraryPages(const TextSet&) {}
+// The libraries of the model's named classes.
+TextSet libraryNames(const DocModel& model) {
+    TextSet libraries;
+    for (const auto& tag : model.classes) {
+        if (!tag->isAnonymous()) libraries.add(tag->library);
+    }
+    return libraries;
+}
+
+void writeClassPages(DocModel& model) {
+    const bool frames = runSettings().frames;
+    for (const auto& tag : model.classes) {
+        if (tag->isAnonymous()) continue;
+        mergeClassDoc(*tag);
+        if (frames) writeClassFrames(model, *tag);
+        else writeClassPage(*tag);
+    }
+}
+
+// The index and file pages come first and the class pages last, so that
+// the class companion files are merged after the file and library pages.
+void writePages(DocModel& model) {
+    currentOutput() << "generating ..." << endLine;
+    const TextSet libraries = libraryNames(model);
+    writeIndexPage(libraries);
+    writeFileListPages();
+    writeLibraryPages(libraries);
+    writeClassPages(model);
+}
+
+}  // namespace
+
+void generateOutput() {
+    const RunSettings& settings = runSettings();
+    DocModel& model = docModel();
+    if (settings.htmlVersion >= 2) writePages(model);
+    if (settings.buildDatabase) addModelToDatabase();
+    if (settings.docSkeleton) writeDocSkeletons();
+}
 
 }  // namespace zivrat

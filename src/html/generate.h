@@ -1,4 +1,5 @@
-// The generation driver: every page of the parsed model.
+// The generation driver: every page of the parsed model, then the database
+// add step and the .doc skeletons when they are asked for.
 #pragma once
 
 namespace zivrat {

@@ -41,26 +41,28 @@ bool fileKindOf(const std::string& baseName, FileKind& kind) {
 }
 
 FileTag* FileTable::find(const std::string& path, std::uint32_t kind) const {
-    for (const auto& file : buckets_[bucketOf(baseNameOf(path))]) {
-        if (file->path == path && file->kind == kind) return file.get();
-    }
-    return nullptr;
+    auto found = byPath_.find(path);
+    if (found == byPath_.end() || found->second->kind != kind) return nullptr;
+    return found->second;
 }
 
 FileTag* FileTable::insert(std::unique_ptr<FileTag> file) {
-    auto& bucket = buckets_[bucketOf(file->baseName)];
-    for (auto& earlier : bucket) {
-        if (earlier->baseName == file->baseName && earlier->path != file->path) {
-            earlier->duplicateMark = 1;
-        }
+    FileTag* added = file.get();
+    std::vector<FileTag*>& sameName = byBaseName_[added->baseName];
+    for (FileTag* earlier : sameName) {
+        if (earlier->path != added->path) earlier->duplicateMark = 1;
     }
-    bucket.push_back(std::move(file));
+    sameName.push_back(added);
+    byPath_.emplace(added->path, added);
+    buckets_[bucketOf(added->baseName)].push_back(std::move(file));
     ++count_;
-    return bucket.back().get();
+    return added;
 }
 
 void FileTable::clear() {
     for (auto& bucket : buckets_) bucket.clear();
+    byPath_.clear();
+    byBaseName_.clear();
     count_ = 0;
 }
 

@@ -140,6 +140,9 @@ public:
 private:
     std::array<std::vector<std::unique_ptr<FileTag>>, kBucketCount> buckets_;
     std::size_t count_ = 0;
+    // Lookups by path and by base name stay constant time in large projects.
+    std::unordered_map<std::string, FileTag*> byPath_;
+    std::unordered_map<std::string, std::vector<FileTag*>> byBaseName_;
 };
 
 // A list of names, most recent first, with constant-time membership tests.

@@ -38,3 +38,123 @@ TEST(CommandLine, NoArgumentsPrintsUsageAndEndsOk) {
 
 }  // namespace
 }  // namespace zivrat::test
+
+namespace zivrat::test {
+namespace {
+
+std::string startOfRun() { return std::string(kBanner) + kNoIni; }
+
+TEST(CommandLine, VersionAloneGoesOnToTheEnd) {
+    TempDir dir;
+    RunResult run = runZivrat(dir.path(), {"-V"});
+    EXPECT_EQ(run.out, startOfRun() + "1.0.2\nzivrat: No input files\n\nOk\n");
+    EXPECT_EQ(run.status, 0);
+}
+
+TEST(CommandLine, FramesNeedHtml32First) {
+    TempDir dir;
+    RunResult accepted = runZivrat(dir.path(), {"-3", "-f"});
+    EXPECT_EQ(accepted.out, startOfRun() + "zivrat: No input files\n\nOk\n");
+    EXPECT_EQ(accepted.status, 0);
+
+    RunResult refused = runZivrat(dir.path(), {"-f", "-3", "a.h"});
+    EXPECT_EQ(refused.out, startOfRun() +
+                               "SYSTEM Error : invalid option : -f must be set with -3 or -j option\n");
+    EXPECT_EQ(refused.err, "");
+    EXPECT_EQ(refused.status, 255);
+
+    RunResult two = runZivrat(dir.path(), {"-3", "-f", "-2"});
+    EXPECT_EQ(two.out, startOfRun() + "SYSTEM Error : invalid option : -2 can't run with -f option\n");
+    EXPECT_EQ(two.status, 255);
+}
+
+TEST(CommandLine, ScannerMessagesGoToTheErrorStream) {
+    TempDir dir;
+    RunResult illegal = runZivrat(dir.path(), {"-j", "-v9", "-xs"});
+    EXPECT_EQ(illegal.err,
+              "zivrat: illegal option -- j\n"
+              "WARNING : range for option -vx is [0,5]\n"
+              "zivrat: illegal option -- x\n");
+    EXPECT_EQ(illegal.out, startOfRun() + "zivrat: No input files\n\nOk\n");
+    EXPECT_EQ(illegal.status, 0);
+
+    RunResult last = runZivrat(dir.path(), {"-K", "-I"});
+    EXPECT_EQ(last.err, "zivrat: option requires an argument -- I\n");
+    EXPECT_EQ(last.out, startOfRun() + "zivrat: No input files\n\nOk\n");
+}
+
+TEST(CommandLine, ValuesThatLookLikeOptionsAreRefused) {
+    TempDir dir;
+    for (const char* letter : {"I", "D", "U"}) {
+        RunResult run = runZivrat(dir.path(), {std::string("-") + letter, "-DX", "a.h"});
+        EXPECT_EQ(run.out, startOfRun() + "zivrat: missing argument in -" + letter + " option\n\n");
+        EXPECT_EQ(run.status, 255);
+    }
+    RunResult grouped = runZivrat(dir.path(), {"-KI-x"});
+    EXPECT_EQ(grouped.out, startOfRun() + "zivrat: missing argument in -I option\n\n");
+}
+
+TEST(CommandLine, OutputDirectories) {
+    TempDir dir;
+    dir.makeDirectory("out");
+    dir.write("plain", "x");
+    EXPECT_EQ(runZivrat(dir.path(), {"-lo", "out"}).status, 0);
+    EXPECT_EQ(runZivrat(dir.path(), {"-loout", "-ldout", "-lbout"}).status, 0);
+    // Any other letter does nothing; its operand is then an input file.
+    RunResult other = runZivrat(dir.path(), {"-lq", "-P", "-1"});
+    EXPECT_EQ(other.status, 0);
+
+    RunResult missing = runZivrat(dir.path(), {"-lo", "nowhere", "a.h"});
+    EXPECT_EQ(missing.out,
+              startOfRun() + "SYSTEM Error : in option -lo dir ' nowhere ' bad or not create \n\n");
+    EXPECT_EQ(missing.status, 255);
+    EXPECT_EQ(missing.out.find("a.h"), std::string::npos);  // no file is processed
+
+    // A plain file is no directory: refused the same way.
+    RunResult file = runZivrat(dir.path(), {"-ldplain"});
+    EXPECT_EQ(file.out, startOfRun() + "SYSTEM Error : in option -ld dir ' plain ' bad or not create \n\n");
+
+    RunResult noValue = runZivrat(dir.path(), {"-lb"});
+    EXPECT_EQ(noValue.out, startOfRun() + "zivrat: missing argument in -lb option\n\n");
+    EXPECT_EQ(noValue.status, 255);
+}
+
+TEST(CommandLine, MissingInputFailsThatFileOnly) {
+    TempDir dir;
+    dir.write("y.h", "");
+    RunResult run = runZivrat(dir.path(), {"-P", "-1", "x.h", "y.h"});
+    EXPECT_EQ(run.err, "Zivrat Erreur : SYSTEM Impossible de trouver le fichier 'x.h'");
+    EXPECT_EQ(run.out.rfind(startOfRun() + "x.h\ny.h\nparsing ...\n", 0), 0u) << run.out;
+    EXPECT_EQ(run.status, 0);  // the result of the last file
+
+    RunResult last = runZivrat(dir.path(), {"-P", "-1", "y.h", "x.h"});
+    EXPECT_EQ(last.status, 255);
+    EXPECT_EQ(last.out.find("Ok"), std::string::npos);
+}
+
+TEST(CommandLine, BadConfigurationEndsTheProgram) {
+    TempDir dir;
+    dir.write("zivrat.ini", "[Common]\ngenerator.html.version = \"4\"\n");
+    RunResult version = runZivrat(dir.path(), {});
+    EXPECT_EQ(version.out.rfind(kBanner, 0), 0u);
+    EXPECT_EQ(version.out.find("Ok"), std::string::npos);
+    EXPECT_EQ(version.err,
+              "Zivrat Error : INI generator.html.version must be 1,2 or 3 in file zivrat.ini\n");
+    EXPECT_EQ(version.status, 255);
+
+    dir.write("zivrat.ini",
+              "[Common]\ngenerator.language.default = \"a[\"\ngenerator.html.version = \"2\"\n");
+    RunResult pattern = runZivrat(dir.path(), {});
+    EXPECT_EQ(pattern.err, "[BADRE] Attempt to use invalid regular expression\n");
+    EXPECT_EQ(pattern.status, 255);
+}
+
+TEST(CommandLine, ConfigurationBesideTheProgram) {
+    TempDir dir;
+    dir.write("zivrat.ini", readFile(sourceDirectory() + "/config/zivrat.ini"));
+    RunResult run = runZivrat(dir.path(), {"-V"});
+    EXPECT_EQ(run.out, std::string(kBanner) + "1.0.2\nzivrat: No input files\n\nOk\n");
+}
+
+}  // namespace
+}  // namespace zivrat::test

@@ -1,0 +1,28 @@
+// The page of one class: its head, its table, its member sections, and the
+// assembly of the page alone or as a frameset with two frame pages.
+#pragma once
+
+#include <ostream>
+
+#include "model/model.h"
+
+namespace zivrat {
+
+// What goes between "<HTML>\n<HEAD>\n" and "</HEAD>".
+void writeClassPageHead(std::ostream& page, const ClassTag& tag);
+// The template line and the class table.
+void writeClassTable(std::ostream& page, const ClassTag& tag);
+
+void writeDataSections(std::ostream& page, const ClassTag& tag);
+void writeFunctionSections(std::ostream& page, const ClassTag& tag);
+
+void writeDataItem(std::ostream& page, const ClassTag& tag, const DataTag& member);
+// `tag` is null for the function prototypes of a file page.
+void writeFunctionItem(std::ostream& page, const ClassTag* tag, const FunctionTag& function);
+
+// The whole page without frames, into htmlPath + pageFile.
+void writeClassPage(const ClassTag& tag);
+// The frameset into htmlPath + pageFile and its upper and lower frame pages.
+void writeClassFrames(DocModel& model, const ClassTag& tag);
+
+}  // namespace zivrat

@@ -1,0 +1,267 @@
+#include "html/html_text.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "driver/banner.h"
+#include "driver/config.h"
+#include "driver/settings.h"
+#include "support/clock.h"
+#include "support/paths.h"
+
+namespace zivrat {
+namespace {
+
+bool isIdentifierCharacter(char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+}
+
+// Removes every occurrence of the word that stands alone.
+std::string removeWord(const std::string& text, const std::string& word) {
+    std::string result;
+    std::size_t from = 0;
+    for (std::size_t at = findWord(text, word); at != std::string::npos;
+         at = findWord(text, word, from)) {
+        result.append(text, from, at - from);
+        from = at + word.size();
+    }
+    result.append(text, from, std::string::npos);
+    return result;
+}
+
+// Every line feed becomes "<br>".
+std::string withLineBreaks(const std::string& text) {
+    std::string result;
+    result.reserve(text.size());
+    for (char c : text) {
+        if (c == '\n') result += "<br>";
+        else result += c;
+    }
+    return result;
+}
+
+constexpr std::size_t kLongText = 80;
+
+bool isLong(const std::string& text) { return text.size() >= kLongText; }
+bool hasLineFeed(const std::string& text) { return text.find('\n') != std::string::npos; }
+bool hasParagraph(const std::string& text) { return text.find("<p>") != std::string::npos; }
+
+}  // namespace
+
+std::string escapeHtml(const std::string& text) {
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (char c : text) {
+        if (c == '<') escaped += "&lt ";
+        else if (c == '>') escaped += "&gt ";
+        else escaped += c;
+    }
+    return escaped;
+}
+
+const char* accessWord(std::uint32_t code) {
+    static const char* const kWords[] = {"public",         "protected",         "private",
+                                         "virtual public", "virtual protected", "virtual private"};
+    return code < 6 ? kWords[code] : "Unknow Access Tag";
+}
+
+const char* classKindWord(std::uint32_t kind) {
+    static const char* const kWords[] = {"Struct", "Class", "Union"};
+    return kind < 3 ? kWords[kind] : "Unknow Class Type";
+}
+
+std::size_t findWord(const std::string& text, const std::string& word, std::size_t from) {
+    for (std::size_t at = text.find(word, from); at != std::string::npos;
+         at = text.find(word, at + 1)) {
+        bool alone = (at == 0 || !isIdentifierCharacter(text[at - 1])) &&
+                     (at + word.size() == text.size() ||
+                      !isIdentifierCharacter(text[at + word.size()]));
+        if (alone) return at;
+    }
+    return std::string::npos;
+}
+
+std::string classNameInType(const std::string& type) {
+    std::string name = type;
+    for (char stop : {'*', '&', '<', '('}) {
+        std::size_t cut = name.find(stop);
+        if (cut != std::string::npos) name.erase(cut);
+    }
+    while (!name.empty() && name.back() == ' ') name.pop_back();
+    // Each specifier is skipped with the one character after it, wherever
+    // it stands in what remains.
+    static const char* const kSpecifiers[] = {"const", "inline", "static", "virtual", "friend"};
+    for (const char* specifier : kSpecifiers) {
+        std::string word = specifier;
+        std::size_t at = findWord(name, word);
+        if (at != std::string::npos) name.erase(0, std::min(name.size(), at + word.size() + 1));
+    }
+    return name;
+}
+
+const ClassTag* findClassForType(const std::string& type) {
+    std::string name = classNameInType(type);
+    if (name == kAnonymousClassName) return nullptr;
+    return docModel().findClass(name);
+}
+
+void writeTypeLink(std::ostream& page, const ClassTag* current, const std::string& type,
+                   const std::string& display) {
+    std::string shown = removeWord(escapeHtml(display), "inline");
+    const ClassTag* target = findClassForType(type);
+    if (target == nullptr || target == current) {
+        page << shown;
+        return;
+    }
+    page << "<A HREF=\"" << target->pageFile << "\""
+         << (runSettings().frames ? " TARGET=\"_top\">" : ">") << shown << "</A> ";
+}
+
+void writeBaseList(std::ostream& page, const ClassTag& tag) {
+    for (std::size_t i = 0; i < tag.baseNames.size(); ++i) {
+        if (i > 0) page << ", ";
+        std::uint32_t access = i < tag.baseAccess.size() ? tag.baseAccess[i] : PrivateBase;
+        page << accessWord(access) << " ";
+        writeTypeLink(page, &tag, tag.baseNames[i], tag.baseNames[i]);
+    }
+}
+
+void writeTemplateParams(std::ostream& page, const ClassTag& tag) {
+    bool first = true;
+    for (const DataTag& param : tag.templateParams) {
+        if (!first) page << ", ";
+        first = false;
+        writeTypeLink(page, &tag, param.type, param.type);
+        if (param.flags == PointerShape) page << "*";
+        else if (param.flags == ReferenceShape) page << "&";
+        page << " " << param.name;
+    }
+}
+
+IndexList::IndexList(int columns) : columns_(columns) { entries_.reserve(64); }
+
+void IndexList::add(std::string key, std::string text) {
+    if (!entries_.empty() && key < entries_.back().key) sorted_ = false;
+    entries_.push_back({std::move(key), std::move(text)});
+}
+
+void IndexList::clear() {
+    entries_.clear();
+    sorted_ = true;
+}
+
+const std::vector<SortedItem>& IndexList::entries() const {
+    if (!sorted_) {
+        std::stable_sort(entries_.begin(), entries_.end(),
+                         [](const SortedItem& a, const SortedItem& b) { return a.key < b.key; });
+        sorted_ = true;
+    }
+    return entries_;
+}
+
+void writeIndexList(const IndexList& list, std::ostream& page, const std::string& bullet) {
+    const std::vector<SortedItem>& entries = list.entries();
+    const std::size_t count = entries.size();
+    const std::string listStart = "<ul type=" + bullet + ">\n";
+    if (count <= 5) {
+        page << listStart;
+        for (const SortedItem& item : entries) page << "<li>" << item.text;
+        page << "</ul>\n";
+        return;
+    }
+    // Every list of the program has at least one column; a smaller count
+    // would leave the column height undefined.
+    const std::size_t columns = static_cast<std::size_t>(std::max(list.columns(), 1));
+    std::size_t height = count / columns;
+    if (height > 30) height = count / (columns + 1);
+    if (height > 60) height = count / (columns + 2);
+    const char* lineEnd = runSettings().htmlVersion == 3 ? "\n" : "<br>\n";
+    page << "<table>\n<tr><td valign=top>\n" << listStart;
+    std::size_t inColumn = 0;
+    for (const SortedItem& item : entries) {
+        page << "<li>" << item.text << lineEnd;
+        if (++inColumn > height) {
+            inColumn = 0;
+            page << "</ul>\n<td valign=top>\n" << listStart;
+        }
+    }
+    page << "</ul>\n</table>\n";
+}
+
+void writeDescription(std::ostream& page, const std::string& text, bool withHeading) {
+    if (text.empty()) return;
+    if (withHeading && (isLong(text) || hasLineFeed(text))) {
+        page << "<font size=4><b>" << configuration().words.commentDescription << "</b></font>\n";
+    }
+    std::string shown = withLineBreaks(text);
+    page << "<i>" << shown << "</i>";
+    if (withHeading && (isLong(shown) || hasParagraph(shown))) page << "<p>\n";
+}
+
+void writeExample(std::ostream& page, const std::string& text) {
+    if (text.empty()) return;
+    if (isLong(text) || hasLineFeed(text)) {
+        page << "<b>" << configuration().words.commentExample << "</b>\n";
+    }
+    std::string shown = withLineBreaks(text);
+    page << "<pre>" << shown << "</pre>\n";
+    if (isLong(shown) || hasParagraph(shown)) page << "<p>\n";
+}
+
+void writeFooter(std::ostream& page) {
+    const PageWords& words = configuration().words;
+    std::string now = dateText(currentTime());
+    page << "<!--$$-->\n"
+         << "<hr><font size=2><b>" << words.footerName << " </b>" << now << "</font>"
+         << words.footerBy << "<i>Zivrat " << kVersionText << "</i><p>\n";
+}
+
+void writeBodyStart(std::ostream& page, const std::string& colour) {
+    page << "</HEAD>\n<BODY";
+    if (colour.empty()) page << ">\n";
+    else page << " BGCOLOR=\"" << colour << "\">\n";
+}
+
+std::string fileTimeText(const std::string& path) {
+    std::time_t when;
+    if (path.empty() || !modificationTime(path, when)) return std::string();
+    return dateText(when);
+}
+
+std::string fileDisplayName(const FileTag& file) {
+    if (file.duplicateMark == 0) return file.baseName;
+    return file.baseName + "(" + std::to_string(file.duplicateMark) + ")";
+}
+
+std::string classFilePageName(const ClassTag& tag) {
+    // Two headers of the same base name have pages "x.h.html" and
+    // "x.h(1).html": the link follows the file the class was declared in.
+    FileKind kind;
+    if (fileKindOf(tag.sourceFile, kind)) {
+        if (const FileTag* file = docModel().fileTables[kind].find(tag.sourcePath, kind)) {
+            return fileDisplayName(*file) + ".html";
+        }
+    }
+    return tag.sourceFile + ".html";
+}
+
+std::string pagePath(const std::string& pageName) { return runSettings().htmlPath + pageName; }
+
+bool openPage(std::ofstream& page, const std::string& pageName) {
+    page.open(pagePath(pageName), std::ios::out | std::ios::trunc | std::ios::binary);
+    return page.is_open();
+}
+
+FramePageNames nameFramePages(DocModel& model, const ClassTag& tag) {
+    FramePageNames names;
+    if (runSettings().shortNames) {
+        names.upper = nextShortName(model);
+        names.lower = nextShortName(model);
+    } else {
+        names.upper = fileSafeName(tag.name) + "_u.html";
+        names.lower = fileSafeName(tag.name) + "_d.html";
+    }
+    return names;
+}
+
+}  // namespace zivrat

@@ -1,0 +1,106 @@
+// The small pieces of HTML that every page writer shares: escaping, links
+// to class pages, word tables, index lists, the text blocks, the footer and
+// the file names of pages.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "model/model.h"
+
+namespace zivrat {
+
+// "<" becomes "&lt " and ">" becomes "&gt "; nothing else changes.
+std::string escapeHtml(const std::string& text);
+
+// The words of an AccessTag (or Access) code and of a ClassKind.
+const char* accessWord(std::uint32_t code);
+const char* classKindWord(std::uint32_t kind);
+
+// The position of the first occurrence of `word` at or after `from` that
+// stands alone (no letter, digit or "_" right before or after it), or npos.
+std::size_t findWord(const std::string& text, const std::string& word, std::size_t from = 0);
+
+// The class name that a type text names: cut at "*", "&", "<" and "(",
+// trailing blanks removed, leading specifiers skipped.
+std::string classNameInType(const std::string& type);
+
+// The model class that a type text names, or null. The pseudo-class of an
+// anonymous class has no page and is never a link target.
+const ClassTag* findClassForType(const std::string& type);
+
+// Writes the display text, as a link to the page of the class that the type
+// names unless that is the current class (which may be null).
+void writeTypeLink(std::ostream& page, const ClassTag* current, const std::string& type,
+                   const std::string& display);
+
+// The base classes with their access words.
+void writeBaseList(std::ostream& page, const ClassTag& tag);
+// The template parameters of a class template.
+void writeTemplateParams(std::ostream& page, const ClassTag& tag);
+
+struct SortedItem {
+    std::string key;
+    std::string text;
+};
+
+// An index under construction, kept in ascending byte-wise order of the
+// keys; equal keys keep their order of insertion.
+class IndexList {
+public:
+    explicit IndexList(int columns = 2);
+
+    void add(std::string key, std::string text);
+    void clear();
+    int columns() const { return columns_; }
+    std::size_t size() const { return entries_.size(); }
+    // The entries in order.
+    const std::vector<SortedItem>& entries() const;
+
+private:
+    int columns_;
+    // Appended unsorted and sorted (stably) when read, so that filling a
+    // list of n entries costs n log n and not n squared.
+    mutable std::vector<SortedItem> entries_;
+    mutable bool sorted_ = true;
+};
+
+void writeIndexList(const IndexList& list, std::ostream& page, const std::string& bullet);
+
+// A description block; `withHeading` for class, file and library texts.
+void writeDescription(std::ostream& page, const std::string& text, bool withHeading);
+void writeExample(std::ostream& page, const std::string& text);
+void writeFooter(std::ostream& page);
+
+// The body tag after the head: "</HEAD>\n<BODY", with the colour when set.
+void writeBodyStart(std::ostream& page, const std::string& colour);
+
+// The modification time of a file as a date text with its line feed; empty
+// for an empty path or a file that cannot be examined.
+std::string fileTimeText(const std::string& path);
+
+// The base name, with "(" mark ")" for a duplicate base name.
+std::string fileDisplayName(const FileTag& file);
+
+// The page name of the source file a class was declared in.
+std::string classFilePageName(const ClassTag& tag);
+
+// htmlPath + page name.
+std::string pagePath(const std::string& pageName);
+
+// Opens a page in the HTML directory, replacing it; false when it cannot be
+// created (the page is then skipped without a message).
+bool openPage(std::ofstream& page, const std::string& pageName);
+
+// The names of a class's two frame pages, upper first; with short names
+// each takes the next short name.
+struct FramePageNames {
+    std::string upper;
+    std::string lower;
+};
+FramePageNames nameFramePages(DocModel& model, const ClassTag& tag);
+
+}  // namespace zivrat

@@ -1,0 +1,223 @@
+#include "html/index_pages.h"
+
+#include <fstream>
+#include <unordered_map>
+#include <vector>
+
+#include "driver/banner.h"
+#include "driver/config.h"
+#include "driver/messages.h"
+#include "driver/settings.h"
+#include "frontend/link.h"
+#include "html/class_pages.h"
+#include "model/doc_files.h"
+
+namespace zivrat {
+namespace {
+
+void writePageEnd(std::ostream& page) {
+    writeFooter(page);
+    page << "</BODY>\n</HTML>\n";
+}
+
+// The entry of a class on file and library pages (without a target: with
+// frames it opens the class's frameset in the same window).
+void addClassEntry(IndexList& list, const ClassTag& tag) {
+    list.add(tag.name, std::string(classKindWord(tag.kind)) + " : <a href=\"" + tag.pageFile +
+                           "\">" + escapeHtml(tag.name) + "</a>");
+}
+
+void writeLibraryList(std::ostream& page, const TextSet& libraries) {
+    const PageWords& words = configuration().words;
+    page << "<h4>" << words.firstpageLibrary << "</h4>\n" << "<ul type=square>\n";
+    for (const std::string& library : libraries.inOrder()) {
+        checkBreak();
+        currentOutput() << "lib : " << library << endLine;
+        page << "<li>" << words.firstpageLibname << "<a href=\"" << library << ".html\">" << library
+             << "</a>\n";
+    }
+    page << "</ul>\n";
+}
+
+void writeFileKindList(std::ostream& page, const DocModel& model) {
+    if (!model.hasFiles()) return;
+    const PageWords& words = configuration().words;
+    const auto& tables = model.fileTables;
+    page << "<h4>" << words.firstpageFile << "</h4>\n" << "<ul type=square>\n";
+    if (!tables[HeaderHpp].empty() || !tables[HeaderH].empty()) {
+        page << "<li>" << words.firstpageFilename << "<a href=\"hpp.html\">h, hpp, hxx</a>\n";
+    }
+    if (!tables[SourceCpp].empty() || !tables[SourceC].empty()) {
+        page << "<li>" << words.firstpageFilename << "<a href=\"cpp.html\">c, cpp, cxx</a>\n";
+    }
+    page << "</ul>\n";
+}
+
+// The file count and the two lists of one file-list page, one per file kind.
+void writeFileLists(std::ostream& page, const DocModel& model, FileKind first, FileKind second,
+                    const std::string& countWord, IndexList& list) {
+    page << (model.fileTables[first].size() + model.fileTables[second].size()) << countWord
+         << "\n" << "<p>\n<hr>\n";
+    for (FileKind kind : {first, second}) {
+        list.clear();
+        writeFilePages(model.fileTables[kind], list);
+        writeIndexList(list, page, "square");
+    }
+    writePageEnd(page);
+}
+
+// The head of a file-list page, which stays open while its file pages are
+// written; those are written even when the list page cannot be created.
+void openListPage(std::ofstream& page, const std::string& pageName, const std::string& title,
+                  const std::string& header, const char* kinds) {
+    openPage(page, pageName);
+    page << "<HTML>\n<HEAD>\n" << "<title>" << title
+         << "</title>\n</HEAD>\n<BODY>\n<font size=5><b>" << header << "</font> " << kinds
+         << "</b><p>\n";
+}
+
+void writeHeaderListPage(const DocModel& model, IndexList& list) {
+    const PageWords& words = configuration().words;
+    std::ofstream page;
+    openListPage(page, "hpp.html", words.hppfileTitle, words.hppfileHeader, "hpp(h,hxx)");
+    writeFileLists(page, model, HeaderHpp, HeaderH, words.hppfileCountname, list);
+}
+
+void writeSourceListPage(const DocModel& model, IndexList& list) {
+    const PageWords& words = configuration().words;
+    std::ofstream page;
+    openListPage(page, "cpp.html", words.cppfileTitle, words.cppfileHeader, "cpp(c,cxx)");
+    page << "<font size=4><b>" << words.cppfileAuthor << "</font>" << currentAuthorText(model)
+         << "</b><p>\n<font size=4><b>" << words.cppfileVersion << "</font>"
+         << currentVersionText(model) << "</b><p>\n";
+    writeFileLists(page, model, SourceCpp, SourceC, words.cppfileCountname, list);
+}
+
+void writeFilePageHead(std::ostream& page, const FileTag& file, const std::string& name) {
+    const PageWords& words = configuration().words;
+    page << "<HTML>\n<HEAD>\n" << "<title>" << words.fileName << name
+         << "</title>\n</HEAD>\n<BODY>\n<font size=5><b>" << words.fileName << " </font><a href=\""
+         << words.generatorUrlServer << file.path << "\">" << name << "</a></b><p>\n"
+         << "<font size=4><b>" << words.fileAuthor << " </font><font size=3>" << file.authors
+         << "</font></b><p>\n"
+         << "<font size=4><b>" << words.fileVersion << " </font><font size=3>" << file.version
+         << "</font></b><p>\n"
+         << "<font size=4><b>" << words.fileUpdate << " </font><font size=3>"
+         << fileTimeText(file.path) << "</font></b><p>\n"
+         << "<p>\n<hr><p>\n";
+}
+
+void writeFileClasses(std::ostream& page, const FileTag& file) {
+    page << "<h3><i>" << configuration().words.fileClassdef << "</i></h3>\n";
+    IndexList list(2);
+    for (const ClassTag* tag : file.classes) {
+        if (!tag->isAnonymous()) addClassEntry(list, *tag);
+    }
+    writeIndexList(list, page, "square");
+}
+
+void writeFileTypedefs(std::ostream& page, const FileTag& file) {
+    if (file.typedefNames.empty()) return;
+    page << "<h3><i>" << configuration().words.fileTypedef << "</i></h3>\n" << "<ul type=square>\n";
+    for (const std::string& name : file.typedefNames) page << "<li>typedef : " << name << "\n";
+    page << "</ul>\n";
+}
+
+void writeFileFunctions(std::ostream& page, const FileTag& file) {
+    if (file.functions.empty()) return;
+    page << "<h3><i>" << configuration().words.fileFunctiondef << "</i></h3>\n"
+         << "<ul type=square>\n";
+    for (const FunctionTag& function : file.functions) writeFunctionItem(page, nullptr, function);
+    page << "</ul>\n";
+}
+
+void writeFilePage(const FileTag& file, const std::string& name) {
+    std::ofstream page;
+    if (!openPage(page, name + ".html")) return;
+    writeFilePageHead(page, file, name);
+    writeDescription(page, file.description, true);
+    writeFileClasses(page, file);
+    writeFileTypedefs(page, file);
+    writeFileFunctions(page, file);
+    writePageEnd(page);
+}
+
+// The named classes of the model by library, each in registration order,
+// gathered once so that a library page does not walk the whole class list.
+std::unordered_map<std::string, std::vector<const ClassTag*>> classesByLibrary(
+    const DocModel& model) {
+    std::unordered_map<std::string, std::vector<const ClassTag*>> groups;
+    for (const auto& tag : model.classes) {
+        checkBreak();
+        if (!tag->isAnonymous()) groups[tag->library].push_back(tag.get());
+    }
+    return groups;
+}
+
+void writeLibraryPage(const LibraryDoc& library, const std::vector<const ClassTag*>& classes) {
+    std::ofstream page;
+    if (!openPage(page, library.name + ".html")) return;
+    const PageWords& words = configuration().words;
+    page << "<HTML>\n<HEAD>\n" << "<!--" << decodedHeadLine() << "!-->\n"
+         << "<title>" << words.libfileTitle << library.name
+         << "</title>\n</HEAD>\n<BODY>\n<font size=5><b>" << words.libfileHeader << "</font>"
+         << library.name << "</b><p>\n<font size=4><b>" << words.libfileAuthor << "</font>"
+         << library.authors << "</b><p>\n<font size=4><b>" << words.libfileVersion << "</font>"
+         << library.version << "</b><p>\n" << "<p>\n<hr>\n";
+    writeDescription(page, library.description, true);
+    IndexList list(2);
+    for (const ClassTag* tag : classes) addClassEntry(list, *tag);
+    writeIndexList(list, page, "square");
+    page << classes.size() << words.libfileCountname << "\n";
+    writePageEnd(page);
+}
+
+}  // namespace
+
+void writeIndexPage(const TextSet& libraries) {
+    const PageWords& words = configuration().words;
+    const DocModel& model = docModel();
+    std::ofstream page;
+    if (!openPage(page, words.generatorFirstpage)) return;
+    page << "<HTML>\n<HEAD>\n" << "<title>" << words.firstpageTitle
+         << "</title>\n</HEAD>\n<BODY>\n<font size=5><b>" << words.firstpageHeader
+         << "</font>index</b><p>\n<font size=4><b>" << words.firstpageAuthor << "</font>"
+         << currentAuthorText(model) << "</b><p>\n<font size=4><b>" << words.firstpageVersion
+         << "</font>" << currentVersionText(model) << "</b><p>\n" << "<p>\n<hr>\n";
+    writeLibraryList(page, libraries);
+    writeFileKindList(page, model);
+    if (runSettings().groupware) page << "<applet code=Kwt.class width=60 height=30></applet>\n";
+    writePageEnd(page);
+}
+
+void writeFileListPages() {
+    const DocModel& model = docModel();
+    IndexList list(2);
+    writeHeaderListPage(model, list);
+    writeSourceListPage(model, list);
+}
+
+void writeFilePages(const FileTable& table, IndexList& list) {
+    const std::string fileWord = configuration().words.fileName;
+    for (FileTag* file : table.inOrder()) {
+        checkBreak();
+        mergeFileDoc(*file);
+        const std::string name = fileDisplayName(*file);
+        list.add(name, fileWord + " <a href=\"" + name + ".html\">" + name + "</a>");
+        writeFilePage(*file, name);
+    }
+}
+
+void writeLibraryPages(const TextSet& libraries) {
+    const auto groups = classesByLibrary(docModel());
+    const std::vector<const ClassTag*> none;
+    for (const std::string& name : libraries.inOrder()) {
+        LibraryDoc library;
+        library.name = name;
+        mergeLibraryDoc(library);
+        auto found = groups.find(name);
+        writeLibraryPage(library, found == groups.end() ? none : found->second);
+    }
+}
+
+}  // namespace zivrat

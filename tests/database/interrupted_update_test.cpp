@@ -1,0 +1,156 @@
+// Updates that stop half way: the next open finds the previous complete file.
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdio>
+
+#include "common/temp_dir.h"
+#include "database/disk_file.h"
+#include "database/space_manager.h"
+#include "database_files.h"
+
+namespace zivrat::test {
+namespace {
+
+std::vector<std::string> someKeys(int first, int count) {
+    std::vector<std::string> keys;
+    for (int i = first; i < first + count; ++i) keys.push_back(numberedKey(i));
+    return keys;
+}
+
+// Runs the work in a child process and returns its wait status.
+template <typename Work>
+int inChildProcess(Work work) {
+    pid_t child = fork();
+    if (child == 0) {
+        work();
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+void limitFileSize(std::uint64_t bytes) {
+    struct rlimit limit;
+    limit.rlim_cur = limit.rlim_max = bytes;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+class InterruptedUpdateTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        storeKeys(path, someKeys(0, 40));
+        before = fileBytes(path);
+    }
+
+    // The file-size limit kills a child while it writes the grown file,
+    // after the journal (smaller than the limit) is complete.
+    void killDuringTheCommit() {
+        int status = inChildProcess([&] {
+            limitFileSize(before.size() + 16384);
+            storeKeys(path, someKeys(40, 2000));
+        });
+        ASSERT_TRUE(WIFSIGNALED(status));
+        EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+        ASSERT_TRUE(dir.exists("dico.dat-journal"));
+        EXPECT_NE(fileBytes(path), before);
+    }
+
+    TempDir dir;
+    const std::string path = dir.file("dico.dat");
+    Bytes before;
+};
+
+TEST_F(InterruptedUpdateTest, AProgramKilledDuringTheCommitLeavesThePreviousFile) {
+    killDuringTheCommit();
+
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(keysOf(path), someKeys(0, 40));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "WARNING : " + path + ": the changes of an update that did not finish were undone\n");
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_FALSE(dir.exists("dico.dat-journal"));
+}
+
+TEST_F(InterruptedUpdateTest, AJournalWhoseFileWasRemovedIsDropped) {
+    killDuringTheCommit();
+    std::remove(path.c_str());
+    EXPECT_TRUE(keysOf(path).empty());
+    EXPECT_FALSE(dir.exists("dico.dat-journal"));
+}
+
+TEST_F(InterruptedUpdateTest, AFailedWritePutsThePreviousFileBackAtOnce) {
+    int status = inChildProcess([&] {
+        std::signal(SIGXFSZ, SIG_IGN);
+        limitFileSize(before.size() + 16384);
+        testing::internal::CaptureStderr();
+        std::string failure = failureOf([&] { storeKeys(path, someKeys(40, 2000)); });
+        testing::internal::GetCapturedStderr();
+        _exit(failure == "[WRITEERR] Write error\n" ? 0 : 1);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_FALSE(dir.exists("dico.dat-journal"));
+}
+
+TEST_F(InterruptedUpdateTest, ChangesWithoutACommitNeverReachTheFile) {
+    EXPECT_NE(failureOf([&] {
+                  yBTreeOnDisk database;
+                  database.open(path);
+                  for (const std::string& key : someKeys(40, 500)) {
+                      database.insertIfAbsent(key, recordFor(key));
+                  }
+                  throw TextFailure{"stopped\n"};
+              }),
+              "");
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_FALSE(dir.exists("dico.dat-journal"));
+}
+
+TEST_F(InterruptedUpdateTest, AFileThatWasBeingCreatedIsRemoved) {
+    const std::string fresh = dir.file("fresh.dat");
+    // Stopped without any clean-up, as a killed program would be.
+    int status = inChildProcess([&] {
+        DiskFile file(fresh);
+        SpaceManager space(file);
+        _exit(0);
+    });
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_TRUE(dir.exists("fresh.dat"));
+    ASSERT_TRUE(dir.exists("fresh.dat-journal"));
+    testing::internal::CaptureStderr();
+    recoverInterruptedUpdate(fresh);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(dir.exists("fresh.dat"));
+    EXPECT_FALSE(dir.exists("fresh.dat-journal"));
+
+    // Dropped without a commit in the same program: removed too.
+    { DiskFile file(fresh); }
+    EXPECT_FALSE(dir.exists("fresh.dat"));
+    EXPECT_FALSE(dir.exists("fresh.dat-journal"));
+}
+
+TEST_F(InterruptedUpdateTest, AnIncompleteJournalIsDroppedAndTheFileKept) {
+    // The program stopped while writing the journal: the file was not touched.
+    dir.write("dico.dat-journal", std::string("ZVJRNL1\n\0\0\0\0\x10\x27\0\0\x01\0", 18));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(keysOf(path), someKeys(0, 40));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_FALSE(dir.exists("dico.dat-journal"));
+}
+
+TEST_F(InterruptedUpdateTest, AReadOnlyUseWritesNothing) {
+    keysOf(path);
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_FALSE(dir.exists("dico.dat-journal"));
+}
+
+}  // namespace
+}  // namespace zivrat::test
