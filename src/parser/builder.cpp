@@ -5,6 +5,7 @@
 #include "driver/config.h"
 #include "driver/messages.h"
 #include "frontend/link.h"
+#include "html/html_text.h"
 #include "support/paths.h"
 
 namespace zivrat {
@@ -70,15 +71,6 @@ DataTag makeData(std::string_view name, std::string_view type, std::uint32_t sha
 BuilderState& builderState() {
     static BuilderState state;
     return state;
-}
-
-const char* classKindWord(std::uint32_t kind) {
-    switch (kind) {
-        case Struct: return "Struct";
-        case Class: return "Class";
-        case Union: return "Union";
-        default: return "Unknow Class Type";
-    }
 }
 
 const char* classKeyWord(std::uint32_t kind) {

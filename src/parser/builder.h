@@ -44,8 +44,6 @@ struct BuilderState {
 
 BuilderState& builderState();
 
-// The display word of a class kind ("Struct", "Class", "Union").
-const char* classKindWord(std::uint32_t kind);
 // "class ", "struct " or "union " for a class-key value.
 const char* classKeyWord(std::uint32_t kind);
 

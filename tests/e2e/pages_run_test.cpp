@@ -19,7 +19,7 @@ TEST(PagesRun, EmptyInputWritesTheIndexAndBothFileLists) {
     RunResult run = runZivrat(dir.path(), {"-P", "-lo", "out", "empty.h"},
                               reproducibleEnvironment());
     EXPECT_EQ(run.status, 0);
-    EXPECT_NE(run.out.find("parsing ...\ngenerating ...\n"), std::string::npos);
+    EXPECT_NE(run.out.find("parsing ...\n\ngenerating ...\n"), std::string::npos);
     EXPECT_EQ(dir.read("out/index.html"),
               std::string("<HTML>\n<HEAD>\n<title>My doc</title>\n</HEAD>\n<BODY>\n<font "
                           "size=5><b>Main Index : </font>index</b><p>\n<font size=4><b>Authors : "
