@@ -42,7 +42,9 @@ TEST_F(ModelTest, FileKindsAreSubstringTestsInOrder) {
     for (const Case& c : cases) {
         FileKind kind = HeaderH;
         EXPECT_EQ(fileKindOf(c.name, kind), c.known) << c.name;
-        if (c.known) EXPECT_EQ(kind, c.kind) << c.name;
+        if (c.known) {
+            EXPECT_EQ(kind, c.kind) << c.name;
+        }
     }
 }
 
