@@ -35,24 +35,26 @@ std::size_t Preprocessor::significantLength(std::size_t length) const {
 }
 
 // h = 2 * h + c over the name's bytes as signed characters, in 32 bits.
-int Preprocessor::hashIndex(const char* name, std::size_t length) const {
+std::uint32_t Preprocessor::hashOf(const char* name, std::size_t length) {
     std::uint32_t hash = 0;
     for (std::size_t i = 0; i < length; ++i) {
         hash = 2u * hash + static_cast<std::uint32_t>(static_cast<signed char>(name[i]));
     }
-    int index = static_cast<std::int32_t>(hash) % kTableSize;
-    return index < 0 ? index + kTableSize : index;
+    return hash;
 }
 
-// The slot of a name, or the empty slot that ends its probe chain. Probing
-// goes downward and may wrap once past slot 0.
+// The slot of a name, or the empty slot that ends its probe chain. The slot
+// index is the hash modulo the table size (made non-negative); probing goes
+// downward and may wrap once past slot 0.
 int Preprocessor::probe(const char* name, std::size_t length) {
-    int index = hashIndex(name, length);
+    std::uint32_t hash = hashOf(name, length);
+    int index = static_cast<std::int32_t>(hash) % kTableSize;
+    if (index < 0) index += kTableSize;
     bool wrapped = false;
     for (;;) {
         const Slot& slot = table_[index];
         if (slot.name < 0) return index;
-        if (static_cast<std::size_t>(slot.length) == length &&
+        if (slot.hash == hash && static_cast<std::size_t>(slot.length) == length &&
             std::memcmp(&pool_[slot.name], name, length) == 0) {
             return index;
         }
@@ -79,6 +81,7 @@ int Preprocessor::enterName(const char* name, std::size_t length) {
     if (slot.name < 0) {
         slot.name = offset;
         slot.length = static_cast<std::int32_t>(length);
+        slot.hash = hashOf(name, length);
     } else {
         poolUsed_ = mark;
     }

@@ -45,6 +45,7 @@ enum class CharType : std::uint8_t { kBlank, kIdentifier, kNumber, kOther };
 
 struct CharTables {
     std::uint8_t fast[256];   // copying ordinary text: only bytes that start something
+    std::uint8_t skipped[256];  // skipped text: identifiers and numbers need no look
     std::uint8_t slow[256];   // directives and macro arguments: every byte starts a token
     CharType type[256];
 };
@@ -70,6 +71,7 @@ struct Slot {
     std::int32_t name = -1;        // pool offset of the stored name; -1: empty slot
     std::int32_t definition = -1;  // pool offset of the definition's final 0 byte
     std::int32_t length = 0;
+    std::uint32_t hash = 0;  // the name's full hash: most probe steps need no compare
     Directive directive = kNotDirective;
 };
 
@@ -210,7 +212,7 @@ private:
     bool skipping() const { return falseLevels_ > 0; }
 
     // --- macros.cpp
-    int hashIndex(const char* name, std::size_t length) const;
+    static std::uint32_t hashOf(const char* name, std::size_t length);
     int probe(const char* name, std::size_t length);
     int findSlot(const char* name, std::size_t length);
     int enterName(const char* name, std::size_t length);

@@ -30,7 +30,11 @@ CharTables buildCharTables() {
     for (const char* at = digits; *at != '\0'; ++at) tables.type[static_cast<unsigned char>(*at)] = CharType::kNumber;
     tables.type[static_cast<unsigned char>('.')] = CharType::kNumber;
     for (const char* at = " \t\v\f\r"; *at != '\0'; ++at) tables.type[static_cast<unsigned char>(*at)] = CharType::kBlank;
-    for (int c = 0; c < 256; ++c) tables.slow[c] = tables.fast[c] | kTokenStart;
+    for (int c = 0; c < 256; ++c) {
+        tables.slow[c] = tables.fast[c] | kTokenStart;
+        bool wordByte = tables.type[c] == CharType::kIdentifier || tables.type[c] == CharType::kNumber;
+        tables.skipped[c] = wordByte ? tables.fast[c] & ~kTokenStart : tables.fast[c];
+    }
     return tables;
 }
 
@@ -84,7 +88,9 @@ bool Preprocessor::lineStartsDirective() {
 // Fast mode: copies text up to and including the next newline, expanding
 // macros on the way.
 void Preprocessor::copyRestOfLine() {
-    const std::uint8_t* fast = charTables().fast;
+    // Words in a skipped group are neither looked up nor written: they are
+    // passed over with the rest of the text.
+    const std::uint8_t* fast = skipping() ? charTables().skipped : charTables().fast;
     for (;;) {
         char* at = p_;
         while (!(fast[byteAt(at)] & kTokenStart)) ++at;
