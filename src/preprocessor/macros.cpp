@@ -316,6 +316,7 @@ bool Preprocessor::expand(int slot) {
         dumpBufferedText();
         return true;
     }
+    tokenStart_ = outStart_ = p_;
     // A replacement that starts with the macro's own name does not expand it again.
     std::size_t length = name.size();
     if (static_cast<std::size_t>(end_ - p_) >= length && std::memcmp(p_, name.data(), length) == 0 &&

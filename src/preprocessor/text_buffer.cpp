@@ -46,7 +46,8 @@ bool Preprocessor::refill() {
     std::size_t length = static_cast<std::size_t>(end_ - tokenStart_);
     std::size_t room = static_cast<std::size_t>(inputStart_ - buffer_.data());
     if (length > room) {
-        error("token too long");
+        // One long token is reported once, however many blocks it spans.
+        if (tokenStart_ != buffer_.data()) error("token too long");
         tokenStart_ = end_ - room;
         length = room;
     }
