@@ -280,12 +280,9 @@ bool Preprocessor::expand(int slot) {
     std::string name(tokenStart_, p_);
     if (!nestingAllows(name)) return false;
     flushOutput(tokenStart_);
-    if (slot == lineSlot_ || slot == fileSlot_ || slot == dateSlot_ || slot == timeSlot_) {
-        expandBuiltin(slot);
-        return true;
-    }
+    bool builtin = slot == lineSlot_ || slot == fileSlot_ || slot == dateSlot_ || slot == timeSlot_;
     std::int32_t definition = table_[slot].definition;
-    auto count = static_cast<unsigned char>(pool_[definition - 1]);
+    unsigned char count = builtin ? 0 : static_cast<unsigned char>(pool_[definition - 1]);
     std::vector<std::string> arguments;
     if (count != 0) {
         IncludeLevel& level = levels_.back();
@@ -309,14 +306,19 @@ bool Preprocessor::expand(int slot) {
         warnArgumentCount(name, given, count == kStringizeByte ? 0 : count);
     }
     try {
-        if (count != 0 && levels_.back().line != callLine_) pushMarker(levels_.back().line);
-        pushReplacement(definition, arguments);
+        if (builtin) {
+            expandBuiltin(slot);
+        } else {
+            if (count != 0 && levels_.back().line != callLine_) pushMarker(levels_.back().line);
+            pushReplacement(definition, arguments);
+        }
     } catch (const PushbackOverflow&) {
         error(name + ": too much pushback");
         dumpBufferedText();
         return true;
     }
     tokenStart_ = outStart_ = p_;
+    if (builtin) return true;
     // A replacement that starts with the macro's own name does not expand it again.
     std::size_t length = name.size();
     if (static_cast<std::size_t>(end_ - p_) >= length && std::memcmp(p_, name.data(), length) == 0 &&

@@ -152,7 +152,7 @@ private:
     std::size_t readBlock(IncludeLevel& level);
     bool restoreSegment();
     void popLevel();
-    void supplyClosingParentheses();
+    bool supplyClosingParentheses();
     bool ensure(std::size_t offset);
     int peek(std::size_t offset);
     void pushBack(const char* text, std::size_t length);
@@ -287,6 +287,7 @@ private:
     bool collectingArguments_ = false;
     bool unterminatedReported_ = false;
     int argumentDepth_ = 0;
+    int closersToSupply_ = 0;
     bool hasPendingMarker_ = false;
     int pendingMarker_ = 0;
     bool lineDirectiveRequested_ = false;

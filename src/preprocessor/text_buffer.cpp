@@ -73,10 +73,7 @@ bool Preprocessor::refill() {
             popLevel();
             continue;
         }
-        if (collectingArguments_) {
-            supplyClosingParentheses();
-            return true;
-        }
+        if (collectingArguments_ && supplyClosingParentheses()) return true;
         if (lookingAhead_) return false;
         throw SourceEnd{};
     }
@@ -127,17 +124,23 @@ void Preprocessor::popLevel() {
     writeLineDirective();
 }
 
-// The source ended inside a macro call: the call is closed so that it completes.
-void Preprocessor::supplyClosingParentheses() {
+// The source ended inside a macro call: a newline and the missing ")" are
+// supplied so that the call completes. They are supplied once: when they are
+// used up inside a comment, the source ends there.
+bool Preprocessor::supplyClosingParentheses() {
+    std::size_t count = 0;
     if (!unterminatedReported_) {
         reportAt(callFile_, callLine_, callName_ + ": unterminated macro call");
         unterminatedReported_ = true;
+        closersToSupply_ = argumentDepth_;
+        inputStart_[count++] = '\n';
+    } else if (closersToSupply_ == 0) {
+        return false;
     }
-    std::size_t count = 0;
-    inputStart_[count++] = '\n';
-    while (count < kBlockSize && static_cast<int>(count) <= argumentDepth_) inputStart_[count++] = ')';
+    for (; count < kBlockSize && closersToSupply_ > 0; --closersToSupply_) inputStart_[count++] = ')';
     end_ = inputStart_ + count;
     *end_ = 0;
+    return true;
 }
 
 // Makes p_[offset] a valid byte, reading more text when needed.

@@ -25,6 +25,17 @@ TEST(PreprocessorLimits, UnterminatedMacroCall) {
               "\"f.c\", line 2: f: unterminated macro call\n"
               "\"f.c\", line 2: Warning: Too many of arguments in macro f.\n");
     EXPECT_NE(run.output.find("x [1]"), std::string::npos);
+
+    PreprocessorRun comment = preprocessText("#define f(a) a\nf(1 /* never closed\n");
+    EXPECT_EQ(comment.errors, 2);
+    EXPECT_EQ(comment.messages,
+              "\"f.c\", line 2: f: unterminated macro call\n"
+              "\"f.c\", line 4: Unexpected EOF in comment\n");  // after the supplied newline
+
+    // Each expansion opens a call that only the end of the source closes.
+    PreprocessorRun feeding = preprocessText("#define h(x) k(\n#define k(x) h(\nh(\n");
+    EXPECT_GE(feeding.errors, 1);
+    EXPECT_NE(feeding.messages.find("macro recursion."), std::string::npos);
 }
 
 TEST(PreprocessorLimits, HugeMacroArgument) {
@@ -119,6 +130,27 @@ TEST(PreprocessorLimits, TooMuchDefining) {
     EXPECT_GE(run.errors, 1);
     EXPECT_NE(run.messages.find("too much defining\n"), std::string::npos);
     EXPECT_NE(run.output.find(body), std::string::npos);
+}
+
+// Texts of directive and macro fragments mixed with binary bytes: whatever
+// they hold, each invocation ends with its error count.
+TEST(PreprocessorLimits, RandomFragmentsNeverCrash) {
+    const std::vector<std::string> pieces = {
+        "#define ", "#undef ", "#if ", "#elif ", "#else\n", "#endif\n", "#ifdef ", "#include ",
+        "#line ", "# 9 ", "f", "g", "x", "(", ")", ",", "\"", "'", "/*", "*/", "//", "\\\n",
+        "##", "#", " ", "\n", "\n", "1", "0x", "defined ", "&&", "/", "%", "<", "\"f.c\"",
+        std::string("\xFE"), std::string("\xFF"), std::string(1, '\0'), "\r\n", "f(", "g(x,"};
+    unsigned state = 12345;
+    for (int round = 0; round < 150; ++round) {
+        std::string text = "#define f(a,b) a##b #a g(b)\n#define g(x) f(x,x)\n";
+        for (int i = 0; i < 400; ++i) {
+            state = state * 1103515245u + 12345u;
+            text += pieces[(state >> 8) % pieces.size()];
+        }
+        PreprocessorRun run = preprocessText(text, round % 3 == 0 ? std::vector<std::string>{"-C"}
+                                                                  : std::vector<std::string>{});
+        EXPECT_GE(run.errors, 0);
+    }
 }
 
 TEST(PreprocessorLimits, InvocationsShareNoState) {
