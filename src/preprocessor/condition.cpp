@@ -1,0 +1,332 @@
+// The value of an #if or #elif expression: a table-driven LALR(1) parser over
+// the tables of condition.y, fed by tokens of the preprocessor's scanner (so
+// macros are expanded first), with the classic trace under YYDEBUG2.
+#include <algorithm>
+#include <cstdint>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "preprocessor/condition_grammar.h"
+#include "preprocessor/preprocessor_state.h"
+
+namespace zivrat::pp {
+
+int& conditionTraceLevel() {
+    static int level = 0;
+    return level;
+}
+
+namespace {
+
+enum TokenCode {
+    kEndOfInput = 0,
+    kNumberToken = 258,
+    kStop,
+    kDefined,
+    kEqual,
+    kNotEqual,
+    kLessEqual,
+    kGreaterEqual,
+    kLeftShift,
+    kRightShift,
+    kAndAnd,
+    kOrOr,
+};
+
+constexpr int kNoToken = -2;
+constexpr std::size_t kInitialDepth = 200;
+constexpr std::size_t kMaxDepth = 10000;
+
+// The grammar line that the trace names for each rule.
+constexpr int kRuleTraceLines[] = {0,  34, 37, 38, 46, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63,
+                                   64, 65, 66, 67, 68, 69, 70, 71, 74, 76, 77, 78, 79, 80, 81};
+
+int operatorCode(const std::string& text) {
+    static const std::pair<const char*, int> kPairs[] = {
+        {"||", kOrOr}, {"&&", kAndAnd}, {">>", kRightShift}, {"<<", kLeftShift},
+        {">=", kGreaterEqual}, {"<=", kLessEqual}, {"!=", kNotEqual}, {"==", kEqual}};
+    for (const auto& [spelling, code] : kPairs) {
+        if (text == spelling) return code;
+    }
+    if (text.size() == 1 && std::string("+-*/%<>&^|?:!~(),").find(text[0]) != std::string::npos) {
+        return static_cast<unsigned char>(text[0]);
+    }
+    return -1;
+}
+
+// 32-bit arithmetic that wraps, done in unsigned so that nothing overflows.
+std::int32_t wrap(std::uint32_t value) { return static_cast<std::int32_t>(value); }
+std::uint32_t bits(std::int32_t value) { return static_cast<std::uint32_t>(value); }
+
+std::int32_t shiftRight(std::int32_t value, std::int32_t count) {
+    unsigned shift = bits(count) & 31u;
+    return value < 0 ? wrap(~(~bits(value) >> shift)) : wrap(bits(value) >> shift);
+}
+
+// Only the first character counts; escapes as in C, with octal digits
+// (8 and 9 accepted) running to the closing quote.
+std::int32_t characterValue(const std::string& text) {
+    if (text.size() < 2) return 0;
+    if (text[1] != '\\') return static_cast<signed char>(text[1]);
+    if (text.size() < 3) return '\\';
+    char escaped = text[2];
+    switch (escaped) {
+        case 'b': return 8;
+        case 't': return 9;
+        case 'n': return 10;
+        case 'f': return 12;
+        case 'r': return 13;
+        default: break;
+    }
+    if (escaped < '0' || escaped > '9') return static_cast<signed char>(escaped);
+    std::uint32_t value = 0;
+    for (std::size_t i = 2; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 8u + static_cast<std::uint32_t>(text[i] - '0');
+    }
+    return static_cast<signed char>(static_cast<unsigned char>(value));
+}
+
+}  // namespace
+
+class ConditionEvaluator {
+public:
+    explicit ConditionEvaluator(Preprocessor& preprocessor) : pp_(preprocessor) {}
+    int parse();
+
+private:
+    int nextToken(std::int32_t& value);
+    std::int32_t numberValue(const std::string& text);
+    std::int32_t ruleValue(int rule, const std::int32_t* operands);
+    std::int32_t divide(std::int32_t a, std::int32_t b, bool remainder);
+    void traceStack(const char* head, const std::vector<int>& states);
+
+    enum class AfterDefined { kNo, kWord, kParenthesis };
+
+    Preprocessor& pp_;
+    AfterDefined afterDefined_ = AfterDefined::kNo;
+    bool stopped_ = false;
+    bool trace_ = conditionTraceLevel() != 0;
+};
+
+int Preprocessor::evaluateCondition() {
+    ConditionEvaluator evaluator(*this);
+    return evaluator.parse();
+}
+
+// The lexer: one token of the expression; 0 once the line's newline was given.
+int ConditionEvaluator::nextToken(std::int32_t& value) {
+    if (stopped_) return kEndOfInput;
+    for (;;) {
+        Token token = pp_.nextNonBlank(afterDefined_ == AfterDefined::kNo);
+        std::string text = pp_.tokenText();
+        value = 0;
+        if (token == Token::kNewline) {
+            afterDefined_ = AfterDefined::kNo;
+            stopped_ = true;
+            return kStop;
+        }
+        if (token == Token::kIdentifier) {
+            if (text == "defined") {
+                afterDefined_ = AfterDefined::kWord;
+                return kDefined;
+            }
+            afterDefined_ = AfterDefined::kNo;
+            value = pp_.definitionOf(text.data(), text.size()) >= 0 ? 1 : 0;
+            return kNumberToken;
+        }
+        int code = -1;
+        if (token == Token::kNumber) {
+            value = numberValue(text);
+            code = kNumberToken;
+        } else if (token == Token::kCharacter) {
+            value = characterValue(text);
+            code = kNumberToken;
+        } else if (token == Token::kOther) {
+            code = operatorCode(text);
+        }
+        if (code < 0) {
+            pp_.error("Illegal character " + text + " in preprocessor if");
+            continue;
+        }
+        if (afterDefined_ == AfterDefined::kWord) {
+            if (code == '(') {
+                afterDefined_ = AfterDefined::kParenthesis;
+                return code;
+            }
+            pp_.error("\"defined\" modifying non-identifier \"" + text + "\" in preprocessor if");
+        }
+        afterDefined_ = AfterDefined::kNo;
+        return code;
+    }
+}
+
+// 0x starts base 16, another leading 0 base 8 (where 8 and 9 still count);
+// a final l or L is allowed.
+std::int32_t ConditionEvaluator::numberValue(const std::string& text) {
+    std::uint32_t base = 10;
+    std::size_t i = 0;
+    if (text.size() > 1 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+        base = 16;
+        i = 2;
+    } else if (text[0] == '0') {
+        base = 8;
+    }
+    std::uint32_t value = 0;
+    for (; i < text.size(); ++i) {
+        char c = text[i];
+        std::uint32_t digit;
+        if (c >= '0' && c <= '9') {
+            digit = static_cast<std::uint32_t>(c - '0');
+        } else if (base == 16 && c >= 'a' && c <= 'f') {
+            digit = static_cast<std::uint32_t>(c - 'a' + 10);
+        } else if (base == 16 && c >= 'A' && c <= 'F') {
+            digit = static_cast<std::uint32_t>(c - 'A' + 10);
+        } else if ((c == 'l' || c == 'L') && i + 1 == text.size()) {
+            break;
+        } else {
+            pp_.error("Illegal number " + text);
+            break;
+        }
+        value = value * base + digit;
+    }
+    return wrap(value);
+}
+
+// The smallest value divided by -1 gives itself back (the wrapped negation)
+// and its remainder is 0, as the other wrapping operations would have it.
+std::int32_t ConditionEvaluator::divide(std::int32_t a, std::int32_t b, bool remainder) {
+    if (b == 0) {
+        pp_.warning(remainder ? "remainder by zero" : "division by zero");
+        return 0;
+    }
+    if (b == -1) return remainder ? 0 : wrap(0u - bits(a));
+    return remainder ? a % b : a / b;
+}
+
+std::int32_t ConditionEvaluator::ruleValue(int rule, const std::int32_t* v) {
+    switch (rule) {
+        case 2: return wrap(bits(v[0]) * bits(v[2]));
+        case 3: return divide(v[0], v[2], false);
+        case 4: return divide(v[0], v[2], true);
+        case 5: return wrap(bits(v[0]) + bits(v[2]));
+        case 6: return wrap(bits(v[0]) - bits(v[2]));
+        case 7: return wrap(bits(v[0]) << (bits(v[2]) & 31u));
+        case 8: return shiftRight(v[0], v[2]);
+        case 9: return v[0] < v[2];
+        case 10: return v[0] > v[2];
+        case 11: return v[0] <= v[2];
+        case 12: return v[0] >= v[2];
+        case 13: return v[0] == v[2];
+        case 14: return v[0] != v[2];
+        case 15: return v[0] & v[2];
+        case 16: return v[0] ^ v[2];
+        case 17: return v[0] | v[2];
+        case 18: return v[0] != 0 && v[2] != 0;
+        case 19: return v[0] != 0 || v[2] != 0;
+        case 20: return v[0] != 0 ? v[2] : v[4];
+        case 21: return v[2];
+        case 23: return wrap(0u - bits(v[1]));
+        case 24: return v[1] == 0;
+        case 25: return ~v[1];
+        case 26: return v[1];
+        case 27: return v[2];
+        case 28: return v[1];
+        default: return v[0];  // S -> e stop, e -> term, term -> number
+    }
+}
+
+void ConditionEvaluator::traceStack(const char* head, const std::vector<int>& states) {
+    std::cout << head;
+    for (int state : states) std::cout << ' ' << state;
+    std::cout << '\n';
+}
+
+// Returns the expression's value; 1 after a syntax error, 2 when the stack
+// would pass its largest size.
+int ConditionEvaluator::parse() {
+    const ConditionTables& t = conditionTables();
+    std::vector<int> states{0};
+    std::vector<std::int32_t> values{0};
+    std::size_t capacity = kInitialDepth;
+    int lookahead = kNoToken;
+    int symbol = 0;
+    std::int32_t lookaheadValue = 0;
+    int state = 0;
+    if (trace_) std::cout << "Starting parse\n";
+    for (;;) {
+        if (states.size() >= capacity) {
+            if (capacity >= kMaxDepth) {
+                pp_.error("parser stack overflow");
+                return 2;
+            }
+            capacity = std::min(capacity * 2, kMaxDepth);
+            if (trace_) std::cout << "Stack size increased to " << capacity << '\n';
+        }
+        if (trace_) std::cout << "Entering state " << state << '\n';
+        int rule = 0;
+        int index = t.pact[state];
+        if (index != t.pactDefault) {
+            if (lookahead == kNoToken) {
+                if (trace_) std::cout << "Reading a token: ";
+                lookahead = nextToken(lookaheadValue);
+            }
+            if (lookahead <= kEndOfInput) {
+                lookahead = symbol = kEndOfInput;
+                if (trace_) std::cout << "Now at end of input.\n";
+            } else {
+                symbol = lookahead <= t.maxToken ? t.translate[lookahead] : 2;
+                if (trace_) std::cout << "Next token is " << lookahead << " (" << t.names[symbol] << ")\n";
+            }
+            index += symbol;
+            if (index >= 0 && index <= t.last && t.check[index] == symbol) {
+                int action = t.table[index];
+                if (action > 0) {
+                    if (action == t.finalState) return values.back();
+                    if (trace_) std::cout << "Shifting token " << lookahead << " (" << t.names[symbol] << "), ";
+                    if (lookahead != kEndOfInput) lookahead = kNoToken;
+                    states.push_back(action);
+                    values.push_back(lookaheadValue);
+                    state = action;
+                    continue;
+                }
+                rule = action == t.tableError ? 0 : -action;
+            } else {
+                rule = t.defact[state];
+            }
+        } else {
+            rule = t.defact[state];
+        }
+        if (rule == 0) {
+            pp_.error("parse error");
+            while (states.size() > 1) {
+                states.pop_back();
+                values.pop_back();
+                if (trace_) traceStack("Error: state stack now", states);
+            }
+            return 1;
+        }
+        // The tables count the rules from 1 after the start rule; the grammar's
+        // own numbering (and the trace) begins with that start rule at 0.
+        int number = rule - 1;
+        std::size_t length = static_cast<std::size_t>(t.r2[rule]);
+        std::size_t base = states.size() - length;
+        if (trace_) {
+            std::cout << "Reducing via rule " << number << " (line " << kRuleTraceLines[number] << "), ";
+            for (std::size_t k = base; k < states.size(); ++k) std::cout << t.names[t.stos[states[k]]] << ' ';
+            std::cout << " -> " << t.names[t.r1[rule]] << '\n';
+        }
+        std::int32_t value = ruleValue(number, &values[base]);
+        states.resize(base);
+        values.resize(base);
+        if (trace_) traceStack("state stack now", states);
+        int left = t.r1[rule] - t.tokenCount;
+        int top = states.back();
+        int target = t.pgoto[left] + top;
+        state = target >= 0 && target <= t.last && t.check[target] == top ? t.table[target] : t.defgoto[left];
+        states.push_back(state);
+        values.push_back(value);
+    }
+}
+
+}  // namespace zivrat::pp
