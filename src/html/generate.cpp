@@ -3,6 +3,7 @@
 #include "database/database.h"
 #include "driver/messages.h"
 #include "driver/settings.h"
+#include "frontend/link.h"
 #include "html/class_pages.h"
 #include "html/index_pages.h"
 #include "model/doc_files.h"
@@ -20,9 +21,12 @@ TextSet libraryNames(const DocModel& model) {
     return libraries;
 }
 
+// The class pages are the longest part of generation: a break asked for
+// while they are written must stop them, not wait for the next input.
 void writeClassPages(DocModel& model) {
     const bool frames = runSettings().frames;
     for (const auto& tag : model.classes) {
+        checkBreak();
         if (tag->isAnonymous()) continue;
         mergeClassDoc(*tag);
         if (frames) writeClassFrames(model, *tag);

@@ -12,52 +12,10 @@ using Texts = std::vector<std::string>;
 
 const char* const kBanner = "Zivrat Version 1.0.2\n";
 const char* const kNoIni = "Zivrat Warning : no zivrat.ini file found, default language : English\n";
-const Texts kClosing = {"\n", "Ok\n", "", "__fin__"};
-
-// A program in a fresh folder holding a.h and b.h, with a connected peer
-// that has read the banner.
-struct Conversation {
-    TempDir dir;
-    std::unique_ptr<LinkedProgram> program;
-    std::unique_ptr<Peer> peer;
-
-    Conversation() {
-        dir.write("a.h", "int a;\n");
-        dir.write("b.h", "int b;\n");
-        program = std::make_unique<LinkedProgram>(dir.path(), zivratBinary());
-        peer = std::make_unique<Peer>(program->port());
-    }
-
-    // Connects and reads the banner.
-    void open() {
-        ASSERT_TRUE(peer->connect());
-        EXPECT_EQ(peer->receive(), kBanner);
-    }
-
-    // Sends the arguments and a start request; returns the run's texts up to
-    // "__fin__", and checks the empty text that follows it.
-    Texts run(const Texts& arguments) {
-        peer->sendArguments(arguments);
-        return start();
-    }
-    Texts start() {
-        peer->send("__start__");
-        Texts texts = peer->receiveUntilEnd();
-        EXPECT_EQ(peer->receive(), "");
-        return texts;
-    }
-
-    // Ends the conversation and checks the program's last words and status.
-    void close() {
-        peer->send("__fin__");
-        EXPECT_EQ(peer->receiveUntilEnd(), kClosing);
-        EXPECT_EQ(peer->receive(300ms), std::nullopt);
-        EXPECT_EQ(program->waitForExit(), 0);
-    }
-};
+const std::map<std::string, std::string> kInputs = {{"a.h", "int a;\n"}, {"b.h", "int b;\n"}};
 
 TEST(FrontEndLink, OneRunSendsEachLineAsOneTextAndEndsWithOkAndFin) {
-    Conversation talk;
+    Conversation talk(kInputs);
     talk.open();
     Texts texts = talk.run({"zivrat", "-1", "-P", "a.h"});
     EXPECT_EQ(texts, (Texts{"", kNoIni, "a.h\n", "parsing ...\n", "", "\n", "Ok\n", "__fin__"}));
@@ -68,7 +26,7 @@ TEST(FrontEndLink, OneRunSendsEachLineAsOneTextAndEndsWithOkAndFin) {
 }
 
 TEST(FrontEndLink, EachRunReloadsTheConfigurationAndTheVectorSurvives) {
-    Conversation talk;
+    Conversation talk(kInputs);
     talk.open();
     // generator.html.version 3 lets -f stand without -3.
     std::string ini = readFile(sourceDirectory() + "/config/zivrat.ini");
@@ -89,14 +47,14 @@ TEST(FrontEndLink, EachRunReloadsTheConfigurationAndTheVectorSurvives) {
 }
 
 TEST(FrontEndLink, ClosesWithLineEndOkEmptyTextAndFinAfterTheFrontEndsFin) {
-    Conversation talk;
+    Conversation talk(kInputs);
     talk.open();
     talk.close();
     EXPECT_EQ(talk.program->out(), "+");
 }
 
 TEST(FrontEndLink, ADatagramFollowedAtOnceByAnotherIsDropped) {
-    Conversation talk;
+    Conversation talk(kInputs);
     ASSERT_TRUE(talk.program->waitUntilBound());
     // Held still, the program finds both datagrams waiting when it looks.
     talk.program->signal(SIGSTOP);
@@ -117,7 +75,7 @@ TEST(FrontEndLink, ADatagramFollowedAtOnceByAnotherIsDropped) {
 }
 
 TEST(FrontEndLink, ArgumentsBeforeAnyCountAndBeyondTheCountAreKept) {
-    Conversation talk;
+    Conversation talk(kInputs);
     talk.open();
     talk.peer->send("__argv__");
     talk.peer->send("zivrat");
@@ -139,7 +97,7 @@ TEST(FrontEndLink, ArgumentsBeforeAnyCountAndBeyondTheCountAreKept) {
 }
 
 TEST(FrontEndLink, AStartWithoutArgumentsIsRefusedAndTheConversationGoesOn) {
-    Conversation talk;
+    Conversation talk(kInputs);
     talk.open();
     EXPECT_EQ(talk.start(), (Texts{"Zivrat Error : __start__ without arguments, nothing to run\n", "__fin__"}));
     talk.peer->send("__argc__");
@@ -150,7 +108,7 @@ TEST(FrontEndLink, AStartWithoutArgumentsIsRefusedAndTheConversationGoesOn) {
 }
 
 TEST(FrontEndLink, OddCountsAndLongOrUnterminatedDatagramsAreTakenSafely) {
-    Conversation talk;
+    Conversation talk(kInputs);
     talk.open();
     for (const char* count : {"many", "-4", "99999999999999999999"}) {
         talk.peer->send("__argc__");

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
@@ -14,6 +15,7 @@
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
@@ -21,6 +23,7 @@
 #include <vector>
 
 #include "common/run_zivrat.h"
+#include "common/temp_dir.h"
 #include "frontend/socket.h"
 
 extern char** environ;
@@ -178,7 +181,13 @@ private:
 // The front end's side of the conversation.
 class Peer {
 public:
-    explicit Peer(int programPort) : socket_(0) { socket_.setPeer(programPort); }
+    explicit Peer(int programPort) : socket_(0) {
+        socket_.setPeer(programPort);
+        // A run sends a line per class: room for thousands of them, so that
+        // none is lost while the test looks elsewhere (the system may cap it).
+        int bytes = 4 << 20;
+        ::setsockopt(socket_.handle(), SOL_SOCKET, SO_RCVBUF, &bytes, sizeof bytes);
+    }
 
     void send(const std::string& text) { socket_.sendText(text); }
 
@@ -242,6 +251,51 @@ inline std::string joined(const std::vector<std::string>& texts) {
     for (const std::string& text : texts) all += text;
     return all;
 }
+
+// zivrat started in front-end mode in a fresh folder that holds `files`
+// (name and content), with a peer to talk to it.
+struct Conversation {
+    TempDir dir;
+    std::unique_ptr<LinkedProgram> program;
+    std::unique_ptr<Peer> peer;
+
+    explicit Conversation(const std::map<std::string, std::string>& files = {}) {
+        for (const auto& [name, content] : files) dir.write(name, content);
+        program = std::make_unique<LinkedProgram>(dir.path(), zivratBinary());
+        peer = std::make_unique<Peer>(program->port());
+    }
+
+    // Connects and reads the banner.
+    void open() {
+        ASSERT_TRUE(peer->connect());
+        EXPECT_EQ(peer->receive(), "Zivrat Version 1.0.2\n");
+    }
+
+    // Sends the arguments and a start request; returns the run's texts up to
+    // "__fin__", and checks the empty text that follows it.
+    std::vector<std::string> run(const std::vector<std::string>& arguments) {
+        peer->sendArguments(arguments);
+        return start();
+    }
+    std::vector<std::string> start() {
+        peer->send("__start__");
+        return finishRun();
+    }
+    // The rest of a started run, as `start` returns it.
+    std::vector<std::string> finishRun() {
+        std::vector<std::string> texts = peer->receiveUntilEnd();
+        EXPECT_EQ(peer->receive(), "");
+        return texts;
+    }
+
+    // Ends the conversation and checks the program's last words and status.
+    void close() {
+        peer->send("__fin__");
+        EXPECT_EQ(peer->receiveUntilEnd(), (std::vector<std::string>{"\n", "Ok\n", "", "__fin__"}));
+        EXPECT_EQ(peer->receive(300ms), std::nullopt);
+        EXPECT_EQ(program->waitForExit(), 0);
+    }
+};
 
 // The client, built beside zivrat.
 inline std::string frontClientBinary() {
