@@ -44,7 +44,8 @@ std::string manyClasses() {
 // closed when it goes away.
 class PipeEnd {
 public:
-    PipeEnd(const std::string& path, int flags) : fd_(::open(path.c_str(), flags | O_NONBLOCK)) {}
+    PipeEnd(const std::string& path, int flags)
+        : fd_(::open(path.c_str(), flags | O_NONBLOCK)), error_(fd_ < 0 ? errno : 0) {}
     ~PipeEnd() {
         if (fd_ >= 0) ::close(fd_);
     }
@@ -52,9 +53,12 @@ public:
     PipeEnd& operator=(const PipeEnd&) = delete;
     bool isOpen() const { return fd_ >= 0; }
     int fd() const { return fd_; }
+    // Why it could not be opened (ENXIO: nobody reads the pipe yet).
+    int error() const { return error_; }
 
 private:
     int fd_;
+    int error_;
 };
 
 // Opens the writing end once the program has opened the pipe for reading.
@@ -63,7 +67,7 @@ std::unique_ptr<PipeEnd> openWriterWhenRead(const std::string& path,
     auto deadline = LinkClock::now() + patience;
     for (;;) {
         auto end = std::make_unique<PipeEnd>(path, O_WRONLY);
-        if (end->isOpen() || errno != ENXIO || LinkClock::now() >= deadline) return end;
+        if (end->isOpen() || end->error() != ENXIO || LinkClock::now() >= deadline) return end;
         std::this_thread::sleep_for(2ms);
     }
 }
