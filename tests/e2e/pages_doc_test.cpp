@@ -3,6 +3,8 @@
 // and read back by the next run.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "e2e/page_texts.h"
 
 namespace zivrat::test {
@@ -223,6 +225,32 @@ TEST(PagesDoc, SkeletonIsWrittenAfterThePagesAndReadBackWhenFilledIn) {
                   "<i><br>The stored value.<br></i>"
                   "</ul>\n" +
                   kPageEnd);
+}
+
+std::size_t countOf(const std::string& text, const std::string& part) {
+    std::size_t count = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+// Operators, function pointers, pure and template members: each skeleton
+// entry matches the member it was written for.
+TEST(PagesDoc, SkeletonsOfTheSampleLibraryMatchEveryMember) {
+    TempDir dir;
+    std::filesystem::copy(sourceDirectory() + "/examples", dir.path(),
+                          std::filesystem::copy_options::recursive);
+    dir.makeDirectory("out");
+    dir.makeDirectory("skeletons");
+    RunResult first = runPages(dir, {"-C", "-d", "-lo", "out", "-ld", "skeletons", "stack.h"});
+    EXPECT_EQ(first.status, 0);
+    RunResult second = runPages(dir, {"-v0", "-C", "-lo", "out", "-ld", "skeletons", "stack.h"});
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(countOf(second.out, "Unmatch"), 0u) << second.out;
+    // 15 data members and 20 functions in the eight classes.
+    EXPECT_EQ(countOf(second.out, " def is empty, in [data]"), 15u) << second.out;
+    EXPECT_EQ(countOf(second.out, " def is empty, in [function]"), 20u) << second.out;
 }
 
 }  // namespace
