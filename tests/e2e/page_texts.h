@@ -33,6 +33,26 @@ inline std::string classPageHead(const std::string& title) {
            title + "</TITLE><P>\n";
 }
 
+// The target of every link from a class frame page.
+inline const std::string kTopTarget = " TARGET=\"_top\"";
+
+// The rows of a class table below its name cells, without pictures, for a
+// class of the library misc declared in `file`; `target` follows each link.
+inline std::string classTableRows(const std::string& file, const std::string& authors,
+                                  const std::string& version, const std::string& target = "") {
+    return "<tr align=left><td><font size=4><b>Library</font></b><td><b>: <a href=\"misc.html\"" +
+           target + ">misc</a></b>\n" +
+           "<td><font size=4><b>Source :</font><a href=\"http://localhost/" + file + "\"" +
+           target + ">" + file + "</a></b>" +
+           "<td><font size=4><b>File :</font><a href=\"" + file + ".html\"" + target + ">" +
+           file + "</a></b>\n" +
+           "<tr align=left><td><font size=4><b>Author :</font></b><td><b>: " + authors +
+           "</b><td><font size=4><b>Update :</font><font size=3>" + kSourceDate +
+           "</font></b>" +
+           "<tr align=left><td><font size=4><b>Version :</font></b><td><b>: " + version +
+           "</b>\n</table>\n";
+}
+
 // Writes the sources with the fixed modification time.
 inline void writeSources(const TempDir& dir,
                          const std::vector<std::pair<std::string, std::string>>& files) {

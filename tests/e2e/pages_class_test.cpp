@@ -40,16 +40,7 @@ RunResult documentWidget(const TempDir& dir, std::vector<std::string> options) {
     return runPages(dir, options);
 }
 
-// The rows after the class name's cell, without pictures and frames.
-const std::string kWidgetTableRows =
-    "<tr align=left><td><font size=4><b>Library</font></b><td><b>: <a "
-    "href=\"misc.html\">misc</a></b>\n"
-    "<td><font size=4><b>Source :</font><a href=\"http://localhost/widget.h\">widget.h</a></b>"
-    "<td><font size=4><b>File :</font><a href=\"widget.h.html\">widget.h</a></b>\n"
-    "<tr align=left><td><font size=4><b>Author :</font></b><td><b>: ann</b>"
-    "<td><font size=4><b>Update :</font><font size=3>Thu Nov 20 04:26:40 1997\n</font></b>"
-    "<tr align=left><td><font size=4><b>Version :</font></b><td><b>: 1.5</b>\n"
-    "</table>\n";
+const std::string kWidgetTableRows = classTableRows("widget.h", "ann", "1.5");
 
 // Description and member sections of Widget; `target` is the target of
 // links to other classes.
@@ -145,21 +136,11 @@ TEST(PagesClass, FramesetWithUpperAndLowerFrames) {
                   "<table>\n"
                   "<th align=left><font size=5>Class</font><th>: <font size=5>Widget</font>\n"
                   "<th><font size=4><b> : public <A HREF=\"Base.html\" "
-                  "TARGET=\"_top\">Base</A> </b></font>\n"
-                  "<tr align=left><td><font size=4><b>Library</font></b><td><b>: <a "
-                  "href=\"misc.html\" TARGET=\"_top\">misc</a></b>\n"
-                  "<td><font size=4><b>Source :</font><a href=\"http://localhost/widget.h\" "
-                  "TARGET=\"_top\">widget.h</a></b>"
-                  "<td><font size=4><b>File :</font><a href=\"widget.h.html\" "
-                  "TARGET=\"_top\">widget.h</a></b>\n"
-                  "<tr align=left><td><font size=4><b>Author :</font></b><td><b>: ann</b>"
-                  "<td><font size=4><b>Update :</font><font size=3>Thu Nov 20 04:26:40 "
-                  "1997\n</font></b>"
-                  "<tr align=left><td><font size=4><b>Version :</font></b><td><b>: 1.5</b>\n"
-                  "</table>\n"
+                  "TARGET=\"_top\">Base</A> </b></font>\n" +
+                  classTableRows("widget.h", "ann", "1.5", kTopTarget) +
                   "</BODY>\n</HTML>\n");
     EXPECT_EQ(dir.read("out/Widget_d.html"),
-              head + "</HEAD>\n<BODY>\n" + widgetMembers(" TARGET=\"_top\""));
+              head + "</HEAD>\n<BODY>\n" + widgetMembers(kTopTarget));
     // File and library pages link to the frameset without a target.
     EXPECT_NE(dir.read("out/misc.html")
                   .find("<li>Class : <a href=\"Base.html\">Base</a>"
@@ -182,18 +163,8 @@ std::string wholeTable(const std::string& partPage, const std::string& target) {
     return "<table>\n"
            "<th align=left><font size=5>Class</font><th>: <font size=5>Whole</font>\n"
            "<th><font size=4><b> : public <A HREF=\"" + partPage + "\"" + target +
-           ">Part</A> </b></font>\n"
-           "<tr align=left><td><font size=4><b>Library</font></b><td><b>: <a "
-           "href=\"misc.html\"" + target + ">misc</a></b>\n"
-           "<td><font size=4><b>Source :</font><a href=\"http://localhost/short.h\"" + target +
-           ">short.h</a></b>"
-           "<td><font size=4><b>File :</font><a href=\"short.h.html\"" + target +
-           ">short.h</a></b>\n"
-           "<tr align=left><td><font size=4><b>Author :</font></b><td><b>: nobody</b>"
-           "<td><font size=4><b>Update :</font><font size=3>Thu Nov 20 04:26:40 1997\n"
-           "</font></b>"
-           "<tr align=left><td><font size=4><b>Version :</font></b><td><b>: unknown</b>\n"
-           "</table>\n";
+           ">Part</A> </b></font>\n" +
+           classTableRows("short.h", "nobody", "unknown", target);
 }
 
 std::string wholeMembers(const std::string& partPage, const std::string& target) {
@@ -233,10 +204,10 @@ TEST(PagesClass, ShortNamesWithFrames) {
                      "<FRAME SRC=\"doc4.htm\">\n<FRAME SRC=\"doc5.htm\">\n"
                      "</FRAMESET>\n</HTML>\n");
     EXPECT_EQ(dir.read("out/doc4.htm"), head + "</HEAD>\n<BODY BGCOLOR=\"#E0E0A0\">\n" +
-                                            wholeTable("doc0.htm", " TARGET=\"_top\"") +
+                                            wholeTable("doc0.htm", kTopTarget) +
                                             "</BODY>\n</HTML>\n");
     EXPECT_EQ(dir.read("out/doc5.htm"),
-              head + "</HEAD>\n<BODY>\n" + wholeMembers("doc0.htm", " TARGET=\"_top\""));
+              head + "</HEAD>\n<BODY>\n" + wholeMembers("doc0.htm", kTopTarget));
     EXPECT_NE(dir.read("out/doc0.htm").find("<FRAME SRC=\"doc2.htm\">\n<FRAME SRC=\"doc3.htm\">\n"),
               std::string::npos);
     EXPECT_NE(dir.read("out/short.h.html")

@@ -10,20 +10,12 @@
 namespace zivrat::test {
 namespace {
 
-// The table of a class declared in `file` (library misc, no bases).
+// The table of a class declared in `file`, and the rule below it.
 std::string classTable(const std::string& name, const std::string& file,
                        const std::string& authors, const std::string& version) {
     return "<table>\n"
            "<th align=left><font size=5>Class</font><th>: <font size=5>" + name + "</font>\n" +
-           "<tr align=left><td><font size=4><b>Library</font></b><td><b>: <a "
-           "href=\"misc.html\">misc</a></b>\n" +
-           "<td><font size=4><b>Source :</font><a href=\"http://localhost/" + file + "\">" + file +
-           "</a></b><td><font size=4><b>File :</font><a href=\"" + file + ".html\">" + file +
-           "</a></b>\n" +
-           "<tr align=left><td><font size=4><b>Author :</font></b><td><b>: " + authors +
-           "</b><td><font size=4><b>Update :</font><font size=3>" + kSourceDate + "</font></b>" +
-           "<tr align=left><td><font size=4><b>Version :</font></b><td><b>: " + version +
-           "</b>\n</table>\n<hr><p>\n";
+           classTableRows(file, authors, version) + "<hr><p>\n";
 }
 
 const char* const kCounterSource =
