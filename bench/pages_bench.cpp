@@ -5,7 +5,8 @@
 //                                on generated headers
 //
 // Each size is ten times the one before; the ratios printed should stay
-// near 10 (the limit is 12) when the work grows linearly.
+// near 10 when the work grows linearly. The status is 1 when a processor
+// time ratio is above 12, or when a full run did not write every class page.
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -186,24 +187,51 @@ fs::path writeHeaders(int classes, const fs::path& folder) {
     return folder / "bench.h";
 }
 
-Timing timeFullRun(const std::string& binary, int classes, const fs::path& work) {
+// The options of one series of full runs; -C lets the documentation
+// comments of the headers reach the pages.
+struct FullRun {
+    const char* title;
+    std::vector<std::string> options;
+    int pagesPerClass;
+};
+
+std::size_t filesIn(const fs::path& folder) {
+    std::size_t count = 0;
+    for (const auto& entry : fs::directory_iterator(folder)) count += entry.is_regular_file();
+    return count;
+}
+
+Timing timeFullRun(const std::string& binary, const FullRun& series, int classes,
+                   const fs::path& work) {
     fs::path input = writeHeaders(classes, work / "src");
     fs::path out = work / "html";
     resetFolder(out);
-    const std::string command = "cd '" + (work / "src").string() + "' && '" + binary +
-                                "' -lo '" + out.string() + "' bench.h > /dev/null";
+    std::string command = "cd '" + (work / "src").string() + "' && '" + binary + "'";
+    for (const std::string& option : series.options) command += " " + option;
+    command += " -lo '" + out.string() + "' bench.h > /dev/null";
     Stopwatch watch(RUSAGE_CHILDREN);
     int status = std::system(command.c_str());
     Timing timing = watch.stop();
-    if (status != 0) std::cerr << "zivrat ended with status " << status << "\n";
+    // A run that stopped early would look fast: every class must have its page.
+    const std::size_t expected = static_cast<std::size_t>(classes) * series.pagesPerClass;
+    if (status != 0 || filesIn(out) < expected) {
+        std::cerr << "zivrat ended with status " << status << " and wrote " << filesIn(out)
+                  << " pages, fewer than the " << expected << " of the classes\n";
+        std::exit(1);
+    }
     return timing;
 }
 
-// The best of three runs of each size.
+// The most that ten times the work may take, as a multiple of the time.
+constexpr double kMostRatio = 12.0;
+
+// The best of three runs of each size; false when a size took more than
+// kMostRatio times the processor time of the size before.
 template <typename Timer>
-void report(const char* title, Timer timer) {
+bool report(const char* title, Timer timer) {
     std::cout << title << " (seconds: wall, processor)\n";
     Timing previous;
+    bool linear = true;
     for (int factor : {1, 10, 100}) {
         int classes = kBaseClasses * factor;
         Timing best = timer(classes);
@@ -215,12 +243,15 @@ void report(const char* title, Timer timer) {
         std::cout << "  " << factor << "x (" << classes << " classes): " << best.wall << ", "
                   << best.processor;
         if (previous.wall > 0) {
+            const double ratio = best.processor / previous.processor;
             std::cout << "; ratios to the size before " << best.wall / previous.wall << ", "
-                      << best.processor / previous.processor;
+                      << ratio;
+            linear = linear && ratio <= kMostRatio;
         }
         std::cout << "\n";
         previous = best;
     }
+    return linear;
 }
 
 // The disk of a shared machine times its own queue more than the program:
@@ -239,18 +270,30 @@ int main(int argc, char** argv) {
     const fs::path work = workFolder();
     fs::create_directories(work);
     std::cout << "working in " << work.string() << "\n";
+    bool linear = true;
     if (mode == "model") {
-        report("pages of hand-built models", [&](int n) { return timeModelPages(n, work / "html"); });
+        linear = report("pages of hand-built models",
+                        [&](int n) { return timeModelPages(n, work / "html"); });
         runSettings().htmlVersion = 3;
         runSettings().frames = true;
-        report("the same with frames", [&](int n) { return timeModelPages(n, work / "html"); });
+        linear = report("the same with frames",
+                        [&](int n) { return timeModelPages(n, work / "html"); }) &&
+                 linear;
     } else if (mode == "full" && argc > 2) {
         const std::string binary = fs::absolute(argv[2]).string();
-        report("full runs (parse plus pages)", [&](int n) { return timeFullRun(binary, n, work); });
+        const FullRun series[] = {
+            {"full runs (parse plus pages, -C)", {"-C"}, 1},
+            {"full runs with frames and short names (-C -3 -f -S)", {"-C", "-3", "-f", "-S"}, 3},
+        };
+        for (const FullRun& run : series) {
+            linear = report(run.title, [&](int n) { return timeFullRun(binary, run, n, work); }) &&
+                     linear;
+        }
     } else {
         std::cerr << "usage: pages_bench model | pages_bench full ZIVRAT\n";
         return 2;
     }
     fs::remove_all(work);
-    return 0;
+    std::cout << (linear ? "linear: ok" : "linear: FAILED") << "\n";
+    return linear ? 0 : 1;
 }

@@ -2,15 +2,10 @@
 // with reproducible dates.
 #include <gtest/gtest.h>
 
-#include "common/run_zivrat.h"
-#include "common/temp_dir.h"
+#include "e2e/page_texts.h"
 
 namespace zivrat::test {
 namespace {
-
-const char* const kFooter =
-    "<!--$$-->\n<hr><font size=2><b>Last update : </b>Mon Jan  5 09:03:07 1998\n"
-    "</font> by <i>Zivrat 1.0.2</i><p>\n</BODY>\n</HTML>\n";
 
 TEST(PagesRun, EmptyInputWritesTheIndexAndBothFileLists) {
     TempDir dir;
@@ -26,12 +21,12 @@ TEST(PagesRun, EmptyInputWritesTheIndexAndBothFileLists) {
                           "</font>nobody</b><p>\n<font size=4><b>Version : "
                           "</font>unknown</b><p>\n<p>\n<hr>\n<h4>list of libraries :</h4>\n<ul "
                           "type=square>\n</ul>\n") +
-                  kFooter);
+                  kPageEnd);
     EXPECT_EQ(dir.read("out/hpp.html"),
               std::string("<HTML>\n<HEAD>\n<title>Files hpp (h,hxx) library</title>\n</HEAD>\n"
                           "<BODY>\n<font size=5><b>Files library : </font> hpp(h,hxx)</b><p>\n"
                           "0 Files\n<p>\n<hr>\n<ul type=square>\n</ul>\n<ul type=square>\n</ul>\n") +
-                  kFooter);
+                  kPageEnd);
     EXPECT_TRUE(dir.exists("out/cpp.html"));
 }
 
