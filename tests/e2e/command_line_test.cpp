@@ -149,6 +149,23 @@ TEST(CommandLine, BadConfigurationEndsTheProgram) {
     EXPECT_EQ(pattern.status, 255);
 }
 
+// An invalid pattern met while an input is processed ends that input and
+// the whole run: the next input is not processed and the status is -1.
+TEST(CommandLine, InvalidExclusionPatternEndsTheRun) {
+    TempDir dir;
+    std::string ini = readFile(sourceDirectory() + "/config/zivrat.ini");
+    std::string key = "generator.classes.exclude = \"\"";
+    ini.replace(ini.find(key), key.size(), "generator.classes.exclude = \"[abc\"");
+    dir.write("zivrat.ini", ini);
+    dir.write("a.h", "class A { int x; };\n");
+    dir.write("b.h", "class B { int y; };\n");
+    RunResult run = runZivrat(dir.path(), {"-1", "a.h", "b.h"});
+    EXPECT_EQ(run.err, "Non-catched error\n[BADRE] Attempt to use invalid regular expression\n");
+    EXPECT_EQ(run.out.find("b.h"), std::string::npos);
+    EXPECT_EQ(run.out.find("Ok"), std::string::npos);
+    EXPECT_EQ(run.status, 255);
+}
+
 TEST(CommandLine, ConfigurationBesideTheProgram) {
     TempDir dir;
     dir.write("zivrat.ini", readFile(sourceDirectory() + "/config/zivrat.ini"));
