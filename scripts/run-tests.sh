@@ -8,8 +8,8 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 run_suite() {
   local folder="$1"
   shift
-  "$root/scripts/build.sh" "$folder" "$@"
-  (cd "$root/$folder" && ctest --output-on-failure -j 2)
+  "$root/scripts/build.sh" "$folder" -DZIVRAT_TESTS=ON "$@"
+  (cd "$root/$folder" && ctest --output-on-failure --no-tests=error -j 2)
 }
 
 run_suite build/release
