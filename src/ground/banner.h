@@ -3,9 +3,9 @@
 
 #include <string>
 
-namespace zivrat {
+#include "ground/version.h"
 
-constexpr const char* kVersionText = "1.0.2";
+namespace zivrat {
 
 // Writes the banner and decodes the head line that pages carry in their head.
 void printBanner();
