@@ -6,6 +6,7 @@
 
 #include "ground/failures.h"
 #include "ground/messages.h"
+#include "ground/page_words.h"
 #include "ground/settings.h"
 
 namespace zivrat {

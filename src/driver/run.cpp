@@ -11,6 +11,7 @@
 #include "ground/banner.h"
 #include "ground/failures.h"
 #include "ground/messages.h"
+#include "ground/page_words.h"
 #include "ground/settings.h"
 #include "html/generate.h"
 #include "html/index_pages.h"
