@@ -54,6 +54,14 @@ void readCommonSection(const std::string& text, std::size_t start, std::string& 
     }
 }
 
+// generator.lenient is read only when it is there: a configuration without it
+// prints no message about it.
+void readLenientKey(const std::string& text, std::size_t start) {
+    const std::string pattern = keyPattern("generator.lenient");
+    if (!Pattern(pattern).find(text, start).found()) return;
+    runSettings().lenient = readConfigValue(text, pattern, start) == "yes";
+}
+
 void readLanguageSection(const std::string& text, std::size_t start) {
     PageWords& words = configuration().words;
     for (const ConfigKey& key : languageConfigKeys()) {
@@ -136,7 +144,10 @@ bool loadConfiguration(const std::string& path) {
 
     std::string language = "Francais";
     Pattern::Match common = Pattern("\\[Common\\]").find(text, 0);
-    if (common.found()) readCommonSection(text, common.position + 8, language);
+    if (common.found()) {
+        readCommonSection(text, common.position + 8, language);
+        readLenientKey(text, common.position + 8);
+    }
 
     std::string header = "[" + language + "]";
     Pattern::Match section = Pattern("\\[" + language + "\\]").find(text, 0);
