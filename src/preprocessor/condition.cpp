@@ -42,6 +42,15 @@ constexpr std::size_t kMaxDepth = 10000;
 constexpr int kRuleTraceLines[] = {0,  34, 37, 38, 46, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63,
                                    64, 65, 66, 67, 68, 69, 70, 71, 74, 76, 77, 78, 79, 80, 81};
 
+// u, l, ll in any case and order (lenient mode).
+bool isIntegerSuffix(const std::string& text) {
+    return !text.empty() && text.size() <= 3 && text.find_first_not_of("uUlL") == std::string::npos;
+}
+
+// __has_include, __has_include_next and the other __has_ queries of today's
+// compilers (lenient mode).
+bool isCompilerQuery(const std::string& name) { return name.compare(0, 6, "__has_") == 0; }
+
 int operatorCode(const std::string& text) {
     static const std::pair<const char*, int> kPairs[] = {
         {"||", kOrOr}, {"&&", kAndAnd}, {">>", kRightShift}, {"<<", kLeftShift},
@@ -97,6 +106,7 @@ public:
 private:
     int nextToken(std::int32_t& value);
     std::int32_t numberValue(const std::string& text);
+    std::int32_t lenientQueryValue(const std::string& name);
     std::int32_t ruleValue(int rule, const std::int32_t* operands);
     std::int32_t divide(std::int32_t a, std::int32_t b, bool remainder);
     void traceStack(const char* head, const std::vector<int>& states);
@@ -131,7 +141,12 @@ int ConditionEvaluator::nextToken(std::int32_t& value) {
                 afterDefined_ = AfterDefined::kWord;
                 return kDefined;
             }
+            bool operand = afterDefined_ != AfterDefined::kNo;
             afterDefined_ = AfterDefined::kNo;
+            if (pp_.options_.lenient && isCompilerQuery(text)) {
+                value = operand ? isIncludeQuery(text) : lenientQueryValue(text);
+                return kNumberToken;
+            }
             value = pp_.definitionOf(text.data(), text.size()) >= 0 ? 1 : 0;
             return kNumberToken;
         }
@@ -161,6 +176,14 @@ int ConditionEvaluator::nextToken(std::int32_t& value) {
     }
 }
 
+// Whether an include exists; every other query (attributes, built-ins,
+// features) says no, so that headers take their plain path.
+std::int32_t ConditionEvaluator::lenientQueryValue(const std::string& name) {
+    if (isIncludeQuery(name)) return pp_.hasInclude(name == "__has_include_next") ? 1 : 0;
+    pp_.skipCallOperand();
+    return 0;
+}
+
 // 0x starts base 16, another leading 0 base 8 (where 8 and 9 still count);
 // a final l or L is allowed.
 std::int32_t ConditionEvaluator::numberValue(const std::string& text) {
@@ -183,6 +206,8 @@ std::int32_t ConditionEvaluator::numberValue(const std::string& text) {
         } else if (base == 16 && c >= 'A' && c <= 'F') {
             digit = static_cast<std::uint32_t>(c - 'A' + 10);
         } else if ((c == 'l' || c == 'L') && i + 1 == text.size()) {
+            break;
+        } else if (pp_.options_.lenient && isIntegerSuffix(text.substr(i))) {
             break;
         } else {
             pp_.error("Illegal number " + text);
