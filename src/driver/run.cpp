@@ -6,21 +6,36 @@
 #include <stdexcept>
 
 #include "database/database.h"
-#include "driver/banner.h"
 #include "driver/config.h"
-#include "driver/messages.h"
-#include "driver/settings.h"
+#include "driver/option_scanner.h"
+#include "ground/banner.h"
+#include "ground/failures.h"
+#include "ground/messages.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
 #include "html/generate.h"
+#include "html/index_pages.h"
 #include "model/model.h"
 #include "parser/parser.h"
 #include "preprocessor/preprocessor.h"
-#include "support/failures.h"
 #include "support/paths.h"
 
 namespace zivrat {
 namespace {
 
 constexpr int kMaxTemporaryNumber = 65534;
+
+struct DriverState {
+    std::string programDirectory;
+    // argv[0], the configuration's items, then the command line's items.
+    std::vector<std::string> preprocessorArgs;
+    OptionScanner scanner;
+};
+
+DriverState& driverState() {
+    static DriverState state;
+    return state;
+}
 
 // Reports a failure of one input file; returns normally when the run goes on.
 void reportFileFailure() {
@@ -188,11 +203,19 @@ int processOneInput(const std::string& input) {
     return processInputFile(fileToParse, ppArgs);
 }
 
+// The rebuilt model lives until the pages are written: a later run in the
+// same process (front-end mode) starts from an empty model.
+struct ClearModelAtEnd {
+    ~ClearModelAtEnd() { docModel().clear(); }
+};
+
 }  // namespace
 
-DriverState& driverState() {
-    static DriverState state;
-    return state;
+void rebuildIndexesFromDatabase() {
+    ClearModelAtEnd clearModel;
+    const TextSet libraries = readDatabaseIntoModel();
+    writeIndexPage(libraries);
+    writeLibraryPages(libraries);
 }
 
 void appendArgument(const std::string& first, const std::string& second) {
