@@ -40,14 +40,14 @@ constexpr int kNoToken = -2;
 constexpr std::size_t kInitialDepth = 200;
 constexpr std::size_t kMaxDepth = 10000;
 
+bool isCharacterPrefix(const std::string& text) {
+    return text == "L" || text == "u" || text == "U" || text == "u8";
+}
+
 // u, l, ll in any case and order (lenient mode).
 bool isIntegerSuffix(const std::string& text) {
     return !text.empty() && text.size() <= 3 && text.find_first_not_of("uUlL") == std::string::npos;
 }
-
-// __has_include, __has_include_next and the other __has_ queries of today's
-// compilers (lenient mode).
-bool isCompilerQuery(const std::string& name) { return name.compare(0, 6, "__has_") == 0; }
 
 int operatorCode(const std::string& text) {
     static const std::pair<const char*, int> kPairs[] = {
@@ -112,10 +112,16 @@ int ConditionEvaluator::nextToken(std::int32_t& value) {
                 afterDefined_ = AfterDefined::kWord;
                 return kDefined;
             }
+            // L'x', u'x', U'x': the prefix of a wide character constant.
+            if (pp_.options_.lenient && isCharacterPrefix(text) && pp_.peek(0) == '\'') continue;
             bool operand = afterDefined_ != AfterDefined::kNo;
             afterDefined_ = AfterDefined::kNo;
-            if (pp_.options_.lenient && isCompilerQuery(text)) {
-                value = operand ? isIncludeQuery(text) : lenientQueryValue(text);
+            if (pp_.options_.lenient && !operand) {
+                value = lenientQueryValue(text);
+                return kNumberToken;
+            }
+            if (pp_.options_.lenient && isIncludeQuery(text)) {
+                value = 1;
                 return kNumberToken;
             }
             value = pp_.definitionOf(text.data(), text.size()) >= 0 ? 1 : 0;
@@ -147,12 +153,15 @@ int ConditionEvaluator::nextToken(std::int32_t& value) {
     }
 }
 
-// Whether an include exists; every other query (attributes, built-ins,
-// features) says no, so that headers take their plain path.
+// Lenient mode: a name that is no macro. __has_include and
+// __has_include_next say whether the include exists; a name called like a
+// function (the other __has_ queries of today's compilers, or a macro from a
+// header that was not found) is 0 with its operand, so that headers take
+// their plain path; a plain name is 1 when defined, as always.
 std::int32_t ConditionEvaluator::lenientQueryValue(const std::string& name) {
     if (isIncludeQuery(name)) return pp_.hasInclude(name == "__has_include_next") ? 1 : 0;
-    pp_.skipCallOperand();
-    return 0;
+    if (pp_.skipCallOperand()) return 0;
+    return pp_.definitionOf(name.data(), name.size()) >= 0 ? 1 : 0;
 }
 
 // 0x starts base 16, another leading 0 base 8 (where 8 and 9 still count);

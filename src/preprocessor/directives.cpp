@@ -328,18 +328,19 @@ bool Preprocessor::hasInclude(bool next) {
 }
 
 // After a name in an #if line: a parenthesized operand, if one follows, is
-// read up to its closing parenthesis.
-void Preprocessor::skipCallOperand() {
+// read up to its closing parenthesis; false when none follows.
+bool Preprocessor::skipCallOperand() {
     std::size_t offset = 0;
     while (peek(offset) == ' ' || peek(offset) == '\t') ++offset;
-    if (peek(offset) != '(') return;
+    if (peek(offset) != '(') return false;
     int depth = 0;
     for (Token token = nextNonBlank(false); token != Token::kNewline; token = nextToken(false)) {
         if (token != Token::kOther) continue;
         if (*tokenStart_ == '(') ++depth;
-        if (*tokenStart_ == ')' && --depth == 0) return;
+        if (*tokenStart_ == ')' && --depth == 0) return true;
     }
     // The line ended first: its newline, left unread, ends the expression.
+    return true;
 }
 
 void Preprocessor::pushLevel(const IncludeSearch& found) {

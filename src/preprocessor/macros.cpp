@@ -22,7 +22,11 @@ const char* const kLenientDirectiveNames[] = {"#warning", "#include_next", "#imp
                                               "#sccs",    "#assert",       "#unassert"};
 const char kUsingStdNames[] = "__USING_STD_NAMES__";
 // What today's compilers define and headers test to choose their plain path.
-const char* const kLenientPredefinitions[] = {"__STDC__ 1"};
+// (Not __GNUC__: without it system headers leave out their extensions.)
+const char* const kLenientPredefinitions[] = {
+    "__STDC__ 1",         "__x86_64__ 1",        "__linux__ 1",
+    "__CHAR_BIT__ 8",     "__SIZEOF_INT__ 4",    "__SIZEOF_LONG__ 8",
+    "__SIZEOF_POINTER__ 8", "__WCHAR_MAX__ 0x7fffffff", "__WCHAR_MIN__ (-0x7fffffff - 1)"};
 // No variadic part: every comma at the call's own depth ends an argument.
 constexpr std::size_t kEveryComma = static_cast<std::size_t>(-1);
 // The spelling of a variadic formal: "...", or "name..." after a name.

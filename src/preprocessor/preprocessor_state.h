@@ -222,7 +222,7 @@ private:
     std::size_t nextSearchSlot() const;
     std::FILE* openCandidate(const std::string& path) const;
     bool hasInclude(bool next);
-    void skipCallOperand();
+    bool skipCallOperand();
     void messageDirective(const char* word);
     void pragmaDirective();
     void pushLevel(const IncludeSearch& found);
