@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/console_texts.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 #include "ground/failures.h"
@@ -55,7 +56,7 @@ TEST_F(ConfigTest, MissingFileKeepsTheBuiltInWordsAndResetsTheFlags) {
     runSettings().verboseLevel = 4;
     EXPECT_FALSE(loadConfiguration(dir.file("none.ini")));
     deliverBufferedOutput();
-    EXPECT_EQ(console, "Zivrat Warning : no zivrat.ini file found, default language : English\n");
+    EXPECT_EQ(console, test::kNoIniWarning);
     EXPECT_FALSE(runSettings().frames);
     EXPECT_TRUE(runSettings().preprocess);
     EXPECT_EQ(runSettings().htmlVersion, 2);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/console_texts.h"
 #include "common/temp_dir.h"
 #include "ground/page_words.h"
 #include "ground/settings.h"
@@ -103,7 +104,7 @@ protected:
 
     std::string footer() const {
         return std::string("<!--$$-->\n<hr><font size=2><b>Last update : </b>") + kPageDate +
-               "</font> by <i>Zivrat 1.0.2</i><p>\n";
+               "</font> by <i>" + kProgramAndVersion + "</i><p>\n";
     }
 
     TempDir dir;
