@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "common/console_texts.h"
+#include "common/run_state.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 #include "ground/failures.h"
@@ -15,14 +18,12 @@ namespace zivrat {
 namespace {
 
 // Loads a configuration text from a fresh state and keeps the console lines.
-class ConfigTest : public ::testing::Test {
+class ConfigTest : public test::RunStateTest {
 protected:
     void SetUp() override {
-        configuration() = Configuration();
-        runSettings() = RunSettings();
-        useBufferedOutput([this](const std::string& text) { console += text; });
+        RunStateTest::SetUp();
+        capture.emplace(console);
     }
-    void TearDown() override { useStandardOutput(); }
 
     bool load(const std::string& text) {
         std::string path = dir.write("zivrat.ini", text);
@@ -33,6 +34,7 @@ protected:
 
     test::TempDir dir;
     std::string console;
+    std::optional<test::ConsoleCapture> capture;
 };
 
 const char* const kMinimal =
