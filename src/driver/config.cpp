@@ -6,6 +6,7 @@
 
 #include "ground/failures.h"
 #include "ground/messages.h"
+#include "ground/page_words.h"
 #include "ground/settings.h"
 
 namespace zivrat {
@@ -51,6 +52,14 @@ void readCommonSection(const std::string& text, std::size_t start, std::string& 
             if (version < 1 || version > 3) throw TextFailure{kVersionFailure};
         }
     }
+}
+
+// generator.lenient is read only when it is there: a configuration without it
+// prints no message about it.
+void readLenientKey(const std::string& text, std::size_t start) {
+    const std::string pattern = keyPattern("generator.lenient");
+    if (!Pattern(pattern).find(text, start).found()) return;
+    runSettings().lenient = readConfigValue(text, pattern, start) == "yes";
 }
 
 void readLanguageSection(const std::string& text, std::size_t start) {
@@ -135,7 +144,10 @@ bool loadConfiguration(const std::string& path) {
 
     std::string language = "Francais";
     Pattern::Match common = Pattern("\\[Common\\]").find(text, 0);
-    if (common.found()) readCommonSection(text, common.position + 8, language);
+    if (common.found()) {
+        readCommonSection(text, common.position + 8, language);
+        readLenientKey(text, common.position + 8);
+    }
 
     std::string header = "[" + language + "]";
     Pattern::Match section = Pattern("\\[" + language + "\\]").find(text, 0);

@@ -7,7 +7,6 @@
 #include <utility>
 #include <vector>
 
-#include "ground/page_words.h"
 
 namespace zivrat {
 

@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "ground/messages.h"
+#include "ground/version.h"
 
 namespace zivrat {
 namespace {

@@ -3,8 +3,6 @@
 
 #include <string>
 
-#include "ground/version.h"
-
 namespace zivrat {
 
 // Writes the banner and decodes the head line that pages carry in their head.

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cctype>
 
-#include "ground/banner.h"
 #include "ground/page_words.h"
 #include "ground/settings.h"
+#include "ground/version.h"
 #include "support/clock.h"
 #include "support/paths.h"
 

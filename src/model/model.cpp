@@ -2,7 +2,6 @@
 
 #include "ground/page_words.h"
 #include "ground/settings.h"
-#include "support/paths.h"
 
 namespace zivrat {
 

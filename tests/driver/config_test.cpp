@@ -12,6 +12,7 @@
 #include "common/temp_dir.h"
 #include "ground/failures.h"
 #include "ground/messages.h"
+#include "ground/page_words.h"
 #include "ground/settings.h"
 
 namespace zivrat {
