@@ -2,6 +2,7 @@
 
 #include "ground/messages.h"
 #include "ground/page_words.h"
+#include "ground/run_counters.h"
 #include "ground/settings.h"
 #include "model/model.h"
 #include "parser/parser.h"
@@ -10,6 +11,7 @@ namespace zivrat::test {
 
 void resetRunState() {
     runSettings() = RunSettings();
+    runCounters() = RunCounters();
     configuration() = Configuration();
     forgetModelReferences();
     DocModel& model = docModel();

@@ -8,7 +8,7 @@
 
 namespace zivrat::test {
 
-// Puts back the run settings, the configuration (built-in words, empty
+// Puts back the run settings and counters, the configuration (built-in words, empty
 // lists), an empty model (short-name counter and comment texts too, and
 // nothing of it held by the parser) and console output on standard output.
 void resetRunState();
