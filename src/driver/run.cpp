@@ -257,7 +257,9 @@ int runFromCommandLine(const std::vector<std::string>& args) {
     int result = 0;
     DriverState& state = driverState();
     const std::string programName = args.empty() ? std::string() : args[0];
-    state.programDirectory = directoryPrefix(programName);
+    // A program started through PATH reads the zivrat.ini beside it, not
+    // one in whatever folder it was started from.
+    state.programDirectory = programFolder(programName, std::getenv("PATH"));
     if (outputIsBuffered()) deliverBufferedOutput();
     loadConfiguration(state.programDirectory + "zivrat.ini");
     if (args.size() < 2) printUsage();

@@ -12,7 +12,9 @@ namespace zivrat {
 void detectFrontEnd();
 bool frontEndMode();
 
-// Serves start requests until the front end ends the conversation.
+// Serves start requests until the front end ends the conversation. Besides
+// the requests every front end sends, "__result__" is answered with
+// "__result__" and the last run's result as decimal text.
 void serveRequests();
 
 // The same, with `run` making each run instead of runFromCommandLine (a

@@ -58,15 +58,16 @@ inline bool udpPortIsBound(int port) {
     return false;
 }
 
-// The current environment without GUIZIVRAT, TMP, TZ and the trace
-// levels, plus TZ=UTC and `extra`.
+// The current environment without GUIZIVRAT, TMP, TZ, the trace levels and
+// PATH (a zivrat started as "zivrat" reads the zivrat.ini of its folder, not
+// that of one installed on this machine), plus TZ=UTC and `extra`.
 inline std::vector<std::string> linkEnvironment(const std::map<std::string, std::string>& extra) {
     std::vector<std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         std::string text = *entry;
         std::string name = text.substr(0, text.find('='));
         if (name == "GUIZIVRAT" || name == "TMP" || name == "TZ" || name == "YYDEBUG" ||
-            name == "YYDEBUG2" || extra.count(name) != 0) {
+            name == "YYDEBUG2" || name == "PATH" || extra.count(name) != 0) {
             continue;
         }
         env.push_back(text);
@@ -227,6 +228,14 @@ public:
             send("__argv__");
             send(argument);
         }
+    }
+
+    // Asks for the result of the last run: the text that follows the
+    // program's "__result__" (nothing when the answer is not that).
+    std::optional<std::string> askResult() {
+        send("__result__");
+        if (receive() != "__result__") return std::nullopt;
+        return receive();
     }
 
     // The texts up to and including "__fin__" (fewer when time runs out).
