@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The manual pages against the programs: every flag of zivrat, every key of
-# the sample zivrat.ini and every option of zivrat-front has its entry, and
-# man reads the pages without a warning.
+# The manual pages against the programs: every flag and long option of
+# zivrat, every configuration key and every option of zivrat-front has its
+# entry, and man reads the pages without a warning.
 # Usage: manual_test.sh SOURCE_FOLDER ZIVRAT_FRONT
 set -euo pipefail
 source="$1" front="$2"
@@ -21,7 +21,15 @@ for ((i = 0; i < ${#letters}; i++)); do
   done
 done
 
-keys="$(sed -n 's/^\([a-z][a-z.]*\)[ \t][ \t]*=.*/\1/p' "$source/config/zivrat.ini" | sort -u)"
+# The long options are the "--name" texts that the run driver compares with.
+for option in $(grep -oh '"--[a-z][a-z-]*"' "$source"/src/driver/*.cpp | tr -d '"' | sort -u); do
+  grep -Eq "^\.B \\\\-\\\\-${option#--}( |$)" "$zivrat_page" || missing+=("zivrat.1: $option")
+done
+
+# The keys are those of the sample, and those looked up on their own.
+keys="$( (sed -n 's/^\([a-z][a-z.]*\)[ \t][ \t]*=.*/\1/p' "$source/config/zivrat.ini"
+          grep -oh 'keyPattern("[a-z.]*")' "$source"/src/driver/*.cpp | sed 's/keyPattern("\(.*\)")/\1/') |
+        sort -u)"
 [ -n "$keys" ] || missing+=("the keys of config/zivrat.ini")
 for key in $keys; do
   grep -Eq "^\.B(R)? $key( |,|\.|$)" "$zivrat_page" || missing+=("zivrat.1: $key")
