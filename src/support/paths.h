@@ -29,6 +29,9 @@ std::string programFolder(const std::string& programName, const char* searchPath
 std::string baseNameOf(const std::string& path);
 
 bool pathExists(const std::string& path);
+// The absolute path with "." and ".." and links resolved; the path itself
+// when it cannot be resolved.
+std::string canonicalPath(const std::string& path);
 bool isDirectory(const std::string& path);
 
 // Last modification time; false when the file cannot be examined.
