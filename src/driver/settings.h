@@ -21,6 +21,8 @@ struct RunSettings {
     bool shortNames = false;
     bool useHeaderFile = false;
     bool insertComments = false;
+    // Tolerance of today's headers (--lenient); the default mode is unchanged.
+    bool lenient = false;
 
     // Set once at program start; a later run keeps what an earlier one set.
     int verboseLevel = 2;

@@ -13,8 +13,21 @@
 
 namespace zivrat {
 
-// "<" becomes "&lt " and ">" becomes "&gt "; nothing else changes.
+// Code text (names, types, template arguments, defaults, operators, typedef
+// texts) as a browser must read it to show every character: "<" becomes
+// "&lt;", ">" "&gt;", and a "&" before a letter or "#" (where a browser
+// would start an entity) "&amp;". Nothing else changes: "Pt& o" stays.
+std::string escapeCode(const std::string& text);
+// The same in the spaced form of type links and class names: "<" becomes
+// "&lt " and ">" "&gt ".
 std::string escapeHtml(const std::string& text);
+// Writes code text into a page.
+void writeCode(std::ostream& page, const std::string& text);
+
+// Text written as HTML on purpose (descriptions, examples): a "<" that opens
+// no known tag becomes "&lt;", a "&" before a letter or "#" that starts no
+// entity becomes "&amp;"; the tags and entities stay as written.
+std::string escapeProse(const std::string& text);
 
 // The words of an AccessTag (or Access) code and of a ClassKind.
 const char* accessWord(std::uint32_t code);
