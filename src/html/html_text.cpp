@@ -3,10 +3,11 @@
 #include <algorithm>
 #include <cctype>
 
-#include "driver/banner.h"
-#include "driver/config.h"
-#include "driver/settings.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
+#include "ground/version.h"
 #include "support/clock.h"
+#include "support/code_text.h"
 #include "support/paths.h"
 
 namespace zivrat {
@@ -40,28 +41,9 @@ std::string withLineBreaks(const std::string& text) {
     return result;
 }
 
-bool isLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
 bool isHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 bool isAlphanumeric(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
-
-// A "&" at `at` that a browser would read as the start of an entity.
-bool opensEntity(const std::string& text, std::size_t at) {
-    return at + 1 < text.size() && (isLetter(text[at + 1]) || text[at + 1] == '#');
-}
-
-std::string escapeCodeAs(const std::string& text, const char* less, const char* greater) {
-    std::string escaped;
-    escaped.reserve(text.size());
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        char c = text[at];
-        if (c == '<') escaped += less;
-        else if (c == '>') escaped += greater;
-        else if (c == '&' && opensEntity(text, at)) escaped += "&amp;";
-        else escaped += c;
-    }
-    return escaped;
-}
 
 // The end of the run of characters from `from` that pass `test`.
 template <typename Test>
@@ -125,8 +107,6 @@ bool hasParagraph(const std::string& text) { return text.find("<p>") != std::str
 
 }  // namespace
 
-std::string escapeCode(const std::string& text) { return escapeCodeAs(text, "&lt;", "&gt;"); }
-
 std::string escapeHtml(const std::string& text) { return escapeCodeAs(text, "&lt ", "&gt "); }
 
 void writeCode(std::ostream& page, const std::string& text) { page << escapeCode(text); }
@@ -147,11 +127,6 @@ const char* accessWord(std::uint32_t code) {
     static const char* const kWords[] = {"public",         "protected",         "private",
                                          "virtual public", "virtual protected", "virtual private"};
     return code < 6 ? kWords[code] : "Unknow Access Tag";
-}
-
-const char* classKindWord(std::uint32_t kind) {
-    static const char* const kWords[] = {"Struct", "Class", "Union"};
-    return kind < 3 ? kWords[kind] : "Unknow Class Type";
 }
 
 std::size_t findWord(const std::string& text, const std::string& word, std::size_t from) {

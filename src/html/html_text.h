@@ -10,16 +10,12 @@
 #include <vector>
 
 #include "model/model.h"
+#include "support/code_text.h"
 
 namespace zivrat {
 
-// Code text (names, types, template arguments, defaults, operators, typedef
-// texts) as a browser must read it to show every character: "<" becomes
-// "&lt;", ">" "&gt;", and a "&" before a letter or "#" (where a browser
-// would start an entity) "&amp;". Nothing else changes: "Pt& o" stays.
-std::string escapeCode(const std::string& text);
-// The same in the spaced form of type links and class names: "<" becomes
-// "&lt " and ">" "&gt ".
+// Code text in the spaced form of type links and class names: "<" becomes
+// "&lt " and ">" "&gt " (escapeCode of support/code_text.h for the rest).
 std::string escapeHtml(const std::string& text);
 // Writes code text into a page.
 void writeCode(std::ostream& page, const std::string& text);
@@ -29,9 +25,8 @@ void writeCode(std::ostream& page, const std::string& text);
 // entity becomes "&amp;"; the tags and entities stay as written.
 std::string escapeProse(const std::string& text);
 
-// The words of an AccessTag (or Access) code and of a ClassKind.
+// The word of an AccessTag (or Access) code.
 const char* accessWord(std::uint32_t code);
-const char* classKindWord(std::uint32_t kind);
 
 // The position of the first occurrence of `word` at or after `from` that
 // stands alone (no letter, digit or "_" right before or after it), or npos.

@@ -4,7 +4,7 @@
 #include <cctype>
 #include <vector>
 
-#include "html/html_text.h"
+#include "support/code_text.h"
 
 namespace zivrat {
 namespace {

@@ -1,8 +1,8 @@
 // Directive lines: includes, conditional groups, #line and #ident.
 #include <climits>
 
-#include "driver/messages.h"
-#include "frontend/link.h"
+#include "ground/frontend_hooks.h"
+#include "ground/messages.h"
 #include "preprocessor/preprocessor_state.h"
 #include "support/paths.h"
 

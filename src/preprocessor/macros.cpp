@@ -5,7 +5,7 @@
 #include <ctime>
 #include <ostream>
 
-#include "driver/messages.h"
+#include "ground/messages.h"
 #include "preprocessor/preprocessor_state.h"
 #include "support/clock.h"
 

@@ -2,11 +2,10 @@
 
 #include <ostream>
 
-#include "driver/messages.h"
-#include "frontend/link.h"
+#include "ground/failures.h"
+#include "ground/messages.h"
 #include "preprocessor/condition_grammar.h"
 #include "preprocessor/preprocessor_state.h"
-#include "support/failures.h"
 
 namespace zivrat {
 

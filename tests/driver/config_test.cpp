@@ -6,9 +6,10 @@
 
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
-#include "driver/messages.h"
-#include "driver/settings.h"
-#include "support/failures.h"
+#include "ground/failures.h"
+#include "ground/messages.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
 
 namespace zivrat {
 namespace {

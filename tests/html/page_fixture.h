@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "common/temp_dir.h"
-#include "driver/config.h"
-#include "driver/settings.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
 #include "model/model.h"
 
 namespace zivrat::test {

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "common/temp_dir.h"
-#include "driver/settings.h"
+#include "ground/settings.h"
 #include "model/doc_files.h"
 #include "model/model.h"
 

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/config.h"
-#include "driver/settings.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
 
 namespace zivrat {
 namespace {

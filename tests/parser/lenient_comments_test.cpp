@@ -3,7 +3,7 @@
 // them, and the common tags become HTML.
 #include <gtest/gtest.h>
 
-#include "driver/settings.h"
+#include "ground/settings.h"
 #include "parse_fixture.h"
 #include "parser/comment_text.h"
 

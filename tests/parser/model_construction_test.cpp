@@ -1,7 +1,7 @@
 // What a parse records in the documentation model.
 #include <gtest/gtest.h>
 
-#include "driver/config.h"
+#include "ground/page_words.h"
 #include "parse_fixture.h"
 
 namespace zivrat::test {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "declaration_grammar.h"
-#include "driver/messages.h"
-#include "driver/settings.h"
+#include "ground/messages.h"
+#include "ground/settings.h"
 #include "parser/parser.h"
 #include "parser/scanner.h"
 

@@ -2,7 +2,7 @@
 // messages and the raw-input limits.
 #include <gtest/gtest.h>
 
-#include "driver/config.h"
+#include "ground/page_words.h"
 #include "parse_fixture.h"
 
 namespace zivrat::test {

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "driver/messages.h"
+#include "ground/messages.h"
 #include "preprocessor/preprocessor.h"
 
 namespace zivrat::test {

@@ -1,4 +1,4 @@
-#include "driver/settings.h"
+#include "ground/settings.h"
 
 namespace zivrat {
 

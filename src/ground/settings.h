@@ -21,7 +21,8 @@ struct RunSettings {
     bool shortNames = false;
     bool useHeaderFile = false;
     bool insertComments = false;
-    // Tolerance of today's headers (--lenient); the default mode is unchanged.
+    // Tolerance of today's headers and one index for the whole run
+    // (--lenient, or generator.lenient = "yes").
     bool lenient = false;
 
     // Set once at program start; a later run keeps what an earlier one set.
