@@ -117,6 +117,8 @@ std::size_t renderTag(const std::string& text, std::size_t at, std::string& out)
     if (tag == "c" || tag == "p") {
         std::size_t start = skipBlanks(text, next);
         std::size_t end = endOfWord(text, start);
+        // Punctuation after the word belongs to the sentence.
+        while (end > start && std::string(",.;:").find(text[end - 1]) != std::string::npos) --end;
         out += "<code>" + escapeCode(text.substr(start, end - start)) + "</code>";
         return end;
     }

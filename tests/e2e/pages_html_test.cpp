@@ -119,7 +119,8 @@ INSTANTIATE_TEST_SUITE_P(Variants, PagesHtml,
                          ::testing::Values(std::vector<std::string>{},
                                            std::vector<std::string>{"-3", "-f"},
                                            std::vector<std::string>{"-S"},
-                                           std::vector<std::string>{"-ld", "doc"}));
+                                           std::vector<std::string>{"-ld", "doc"},
+                                           std::vector<std::string>{"--lenient", "-ld", "doc"}));
 
 // The companion file of Pair mixes HTML written on purpose with C++ text.
 TEST(PagesHtmlText, BrowserShowsDescriptionsAndExamplesAsWritten) {
@@ -137,6 +138,28 @@ TEST(PagesHtmlText, BrowserShowsDescriptionsAndExamplesAsWritten) {
           "#include \"templates.h\" Pair<int, double> p; if (p.key < 2 && p.value > 1) p.key = 0;",
           "K key ; the key, compared with <", "V value ; anything copyable: a List<int, 8> too"}) {
         EXPECT_NE(shown.find(text), std::string::npos) << text << "\nin\n" << shown;
+    }
+}
+
+// With --lenient the comments of today's headers read as prose on the page.
+TEST(PagesHtmlText, LenientPagesShowTodaysCommentsReadably) {
+    TempDir dir;
+    fs::copy(sourceDirectory() + "/examples", dir.path(), fs::copy_options::recursive);
+    dir.makeDirectory("out");
+    RunResult run = runPages(dir, {"--lenient", "-C", "-lo", "out", "templates.h"});
+    ASSERT_EQ(run.status, 0) << run.out;
+    const std::string shown = visibleText(dir.read("out/List.html"));
+    for (const char* text :
+         {"Description : A doubly linked list of items. Walk it with a List<T>::Iter, or copy it "
+          "whole: List<int> numbers; numbers << 1 << 2;",
+          "int used ; items used in the last chunk & more",
+          "operator << ( const T & item) ; Appends one item. item : the item, copied return : "
+          "this list, for chains like a << b << c",
+          "int count ( ) const ; the number of items; 0 when empty"}) {
+        EXPECT_NE(shown.find(text), std::string::npos) << text << "\nin\n" << shown;
+    }
+    for (const char* decoration : {"\\brief", "@param", " * ", "/**", "//!"}) {
+        EXPECT_EQ(shown.find(decoration), std::string::npos) << decoration;
     }
 }
 

@@ -56,7 +56,7 @@ TEST(LenientComments, TagsBecomeHtml) {
               "Adds.\n<b>item</b> : the item\n<b>n</b> : count\n<b>return</b> : the list\n"
               "<b>return</b> : it");
     EXPECT_EQ(cleanComment("use \\c List<T>::Iter or @c a&b, mail x@c.org", false, true).text,
-              "use <code>List&lt;T&gt;::Iter</code> or <code>a&amp;b,</code> mail x@c.org");
+              "use <code>List&lt;T&gt;::Iter</code> or <code>a&amp;b</code>, mail x@c.org");
     EXPECT_EQ(cleanComment("*\n * Example:\n * \\code\n * List<int> l;\n * l << 1;\n * \\endcode\n"
                            " * done",
                            true, false)
