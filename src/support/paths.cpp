@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 namespace zivrat {
 
 std::string withTrailingSeparator(const std::string& directory) {
@@ -29,6 +31,14 @@ std::string baseNameOf(const std::string& path) {
 bool pathExists(const std::string& path) {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0;
+}
+
+std::string canonicalPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return path;
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
 }
 
 bool isDirectory(const std::string& path) {

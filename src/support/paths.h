@@ -22,6 +22,9 @@ std::string directoryPrefix(const std::string& path);
 std::string baseNameOf(const std::string& path);
 
 bool pathExists(const std::string& path);
+// The absolute path with "." and ".." and links resolved; the path itself
+// when it cannot be resolved.
+std::string canonicalPath(const std::string& path);
 bool isDirectory(const std::string& path);
 
 // Last modification time; false when the file cannot be examined.

@@ -10,6 +10,8 @@
 namespace zivrat::test {
 namespace {
 
+using LenientComments = RunStateTest;
+
 // Parses with lenient mode on (and -C), leaving it off afterwards.
 class LenientParse {
 public:
@@ -23,7 +25,7 @@ private:
     ParsedText parsed_;
 };
 
-TEST(LenientComments, BlockDecorationGoes) {
+TEST_F(LenientComments, BlockDecorationGoes) {
     EXPECT_EQ(cleanComment("*\n * First line.\n *\n * Second, with a * inside.\n ", true, false).text,
               "First line.\n\nSecond, with a * inside.");
     EXPECT_EQ(cleanComment("! Marked.\n    * indented column\n", true, false).text,
@@ -35,7 +37,7 @@ TEST(LenientComments, BlockDecorationGoes) {
     EXPECT_EQ(cleanComment(" 2 * 3", false, false).text, " 2 * 3");
 }
 
-TEST(LenientComments, TrailingMarkers) {
+TEST_F(LenientComments, TrailingMarkers) {
     for (auto [captured, block, triple] :
          {std::tuple<const char*, bool, bool>{"< after", false, true}, {"!< after", false, false},
           {"*< after ", true, false}, {"!< after ", true, false}}) {
@@ -48,7 +50,7 @@ TEST(LenientComments, TrailingMarkers) {
     EXPECT_FALSE(cleanComment("< not a marker", true, false).describesPrevious);
 }
 
-TEST(LenientComments, TagsBecomeHtml) {
+TEST_F(LenientComments, TagsBecomeHtml) {
     EXPECT_EQ(cleanComment("\\brief Adds.\n@param[in] item the item\n\\param n count\n"
                            "@return the list\n\\returns it",
                            false, true)
@@ -66,7 +68,7 @@ TEST(LenientComments, TagsBecomeHtml) {
     EXPECT_EQ(cleanComment("\\todo x \\code a<b", false, true).text, "\\todo x <code>a&lt;b</code>");
 }
 
-TEST(LenientComments, RealHeaderCommentsReachTheirMembers) {
+TEST_F(LenientComments, RealHeaderCommentsReachTheirMembers) {
     LenientParse parse("/**\n"
                        " * \\brief A list.\n"
                        " */\n"
@@ -99,7 +101,7 @@ TEST(LenientComments, RealHeaderCommentsReachTheirMembers) {
     EXPECT_EQ(a.functions[2].description, " Stops.");
 }
 
-TEST(LenientComments, DefaultModeKeepsCommentsAsWritten) {
+TEST_F(LenientComments, DefaultModeKeepsCommentsAsWritten) {
     ParsedText parsed("class A {\n  int io_ok; ///< flag\n  /// one\n  /// two\n  int b;\n"
                       "  /** doc */\n  int c;\n};",
                       true);

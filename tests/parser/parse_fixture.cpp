@@ -9,18 +9,6 @@
 #include "parser/scanner.h"
 
 namespace zivrat::test {
-namespace {
-
-// Collects currentOutput while it lives.
-class ConsoleCapture {
-public:
-    explicit ConsoleCapture(std::string& into) {
-        useBufferedOutput([&into](const std::string& text) { into += text; });
-    }
-    ~ConsoleCapture() { useStandardOutput(); }
-};
-
-}  // namespace
 
 ParsedText::ParsedText(const std::string& text, bool insertComments) {
     runSettings().insertComments = insertComments;
