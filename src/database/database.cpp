@@ -8,6 +8,7 @@
 #include "ground/messages.h"
 #include "ground/settings.h"
 #include "model/model.h"
+#include "support/file_system.h"
 #include "support/paths.h"
 #include "support/text_set.h"
 

@@ -1,15 +1,12 @@
 #include "database/disk_file.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
 #include <iostream>
 
 #include "ground/failures.h"
 #include "ground/messages.h"
+#include "support/file_system.h"
 #include "support/paths.h"
 
 namespace zivrat {
@@ -95,21 +92,13 @@ bool decodeJournal(const std::vector<std::uint8_t>& bytes, Journal& journal) {
 }
 
 // Makes what was written to the file survive a power cut, not only a stop.
-bool flushToDisk(std::FILE* file) {
-    return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
-}
+bool flushToDisk(std::FILE* file) { return syncFileStream(file); }
 
 // Makes the creation or removal of a file in the directory durable.
-void syncDirectoryOf(const std::string& path) {
-    std::string directory = directoryPrefix(path);
-    int handle = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY);
-    if (handle < 0) return;
-    ::fsync(handle);
-    ::close(handle);
-}
+void syncDirectoryOf(const std::string& path) { syncFolder(directoryPrefix(path)); }
 
 bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
+    std::FILE* file = openFileStream(path, "rb");
     if (file == nullptr) return false;
     bytes.clear();
     std::uint8_t buffer[65536];
@@ -123,7 +112,7 @@ bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
 }
 
 bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
+    std::FILE* file = openFileStream(path, "wb");
     if (file == nullptr) return false;
     bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size() && flushToDisk(file);
     ok = std::fclose(file) == 0 && ok;
@@ -132,7 +121,7 @@ bool writeWholeFile(const std::string& path, const std::vector<std::uint8_t>& by
 }
 
 bool putBackOriginalBytes(const std::string& path, const Journal& journal) {
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    std::FILE* file = openFileStream(path, "r+b");
     if (file == nullptr) return false;
     bool ok = true;
     for (const JournalEntry& entry : journal.entries) {
@@ -141,14 +130,12 @@ bool putBackOriginalBytes(const std::string& path, const Journal& journal) {
     }
     ok = ok && flushToDisk(file);
     ok = std::fclose(file) == 0 && ok;
-    std::error_code error;
-    std::filesystem::resize_file(path, journal.storedSize, error);
-    return ok && !error;
+    return resizeFile(path, journal.storedSize) && ok;
 }
 
 bool removeJournal(const std::string& path) {
     const std::string journalPath = journalPathOf(path);
-    bool removed = std::remove(journalPath.c_str()) == 0 || !pathExists(journalPath);
+    bool removed = removeFile(journalPath) || !pathExists(journalPath);
     syncDirectoryOf(path);
     return removed;
 }
@@ -195,7 +182,7 @@ void recoverInterruptedUpdate(const std::string& path) {
     // A journal whose file is gone (removed by hand) has nothing to restore.
     if (decodeJournal(bytes, journal) && pathExists(path)) {
         bool created = (journal.flags & kJournalCreatedFlag) != 0;
-        bool restored = created ? std::remove(path.c_str()) == 0
+        bool restored = created ? removeFile(path)
                                 : putBackOriginalBytes(path, journal);
         if (!restored) {
             raiseStorageFailure("[JOURNAL] Can't restore " + path + " from " + journalPath);
@@ -210,7 +197,7 @@ void recoverInterruptedUpdate(const std::string& path) {
 DiskFile::DiskFile(const std::string& path) : path_(path) {
     recoverInterruptedUpdate(path);
     if (pathExists(path)) {
-        file_ = std::fopen(path.c_str(), "r+b");
+        file_ = openFileStream(path, "r+b");
         if (file_ == nullptr) raiseOpenFailure(path);
         long size = std::fseek(file_, 0, SEEK_END) == 0 ? std::ftell(file_) : -1;
         if (size < 0 || static_cast<std::uint64_t>(size) > kLargestFileSize) {
@@ -225,7 +212,7 @@ DiskFile::DiskFile(const std::string& path) : path_(path) {
         Journal journal;
         journal.flags = kJournalCreatedFlag;
         if (!writeWholeFile(journalPathOf(path), encodeJournal(journal))) raiseOpenFailure(path);
-        file_ = std::fopen(path.c_str(), "w+b");
+        file_ = openFileStream(path, "w+b");
         if (file_ == nullptr) {
             removeJournal(path);
             raiseOpenFailure(path);
@@ -238,7 +225,7 @@ DiskFile::DiskFile(const std::string& path) : path_(path) {
 DiskFile::~DiskFile() {
     if (file_ != nullptr) std::fclose(file_);
     if (created_) {
-        std::remove(path_.c_str());
+        removeFile(path_);
         removeJournal(path_);
     }
 }

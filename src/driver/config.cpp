@@ -1,13 +1,12 @@
 #include "driver/config.h"
 
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
 
 #include "ground/failures.h"
 #include "ground/messages.h"
 #include "ground/page_words.h"
 #include "ground/settings.h"
+#include "support/file_system.h"
 
 namespace zivrat {
 namespace {
@@ -131,15 +130,12 @@ std::string readConfigValue(const std::string& text, const std::string& keyPatte
 
 bool loadConfiguration(const std::string& path) {
     runSettings().resetFlags();
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    std::string text;
+    if (!readWholeFile(path, text)) {
         currentOutput() << "Zivrat Warning : no zivrat.ini file found, default language : English"
                         << endLine;
         return false;
     }
-    std::ostringstream whole;
-    whole << file.rdbuf();
-    std::string text = whole.str();
     stripConfigComments(text);
 
     std::string language = "Francais";

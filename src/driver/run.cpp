@@ -18,6 +18,7 @@
 #include "model/model.h"
 #include "parser/parser.h"
 #include "preprocessor/preprocessor.h"
+#include "support/file_system.h"
 #include "support/paths.h"
 
 namespace zivrat {
@@ -200,7 +201,7 @@ public:
         closeScannerInput();
         forgetModelReferences();
         docModel().clear();
-        if (!temporary_.empty() && !runSettings().keepTemporary) std::remove(temporary_.c_str());
+        if (!temporary_.empty() && !runSettings().keepTemporary) removeFile(temporary_);
     }
 
 private:
@@ -229,6 +230,13 @@ int processOneInput(const std::string& input) {
     }
     return processInputFile(fileToParse, ppArgs);
 }
+
+// Pages kept back during a run reach the output folder however it ends,
+// a front-end break included.
+struct FileRun {
+    FileRun() { beginFileRun(); }
+    ~FileRun() { endFileRun(); }
+};
 
 // The rebuilt model lives until the pages are written: a later run in the
 // same process (front-end mode) starts from an empty model.
@@ -308,6 +316,7 @@ int runFromCommandLine(const std::vector<std::string>& commandLine) {
     std::vector<std::string> args = commandLine;
     DriverState& state = driverState();
     const std::string programName = args.empty() ? std::string() : args[0];
+    FileRun fileRun;
     // A program started through PATH reads the zivrat.ini beside it, not
     // one in whatever folder it was started from.
     state.programDirectory = programFolder(programName, std::getenv("PATH"));

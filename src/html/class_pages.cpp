@@ -1,12 +1,13 @@
 #include "html/class_pages.h"
 
-#include <fstream>
 #include <sstream>
+#include <string>
 
 #include "ground/banner.h"
 #include "ground/page_words.h"
 #include "ground/settings.h"
 #include "html/html_text.h"
+#include "support/file_system.h"
 
 namespace zivrat {
 namespace {
@@ -16,10 +17,8 @@ const char* topTarget() { return runSettings().frames ? " TARGET=\"_top\"" : "";
 
 // The header file of -h, copied whole; nothing when it cannot be read.
 void copyHeaderFile(std::ostream& page) {
-    std::ifstream header(runSettings().headerFileName, std::ios::binary);
-    if (header.is_open() && header.peek() != std::ifstream::traits_type::eof()) {
-        page << header.rdbuf();
-    }
+    std::string header;
+    if (readWholeFile(runSettings().headerFileName, header)) page << header;
 }
 
 void writeLibraryCell(std::ostream& page, const ClassTag& tag) {
@@ -133,8 +132,8 @@ void writeClassBody(std::ostream& page, const ClassTag& tag) {
 template <typename Content>
 void writeClassPageFile(const std::string& pageName, const ClassTag& tag, const std::string& colour,
                         Content writeContent) {
-    std::ofstream page;
-    if (!openPage(page, pageName)) return;
+    PageFile page;
+    if (!page.open(pageName)) return;
     writePageStart(page, tag);
     writeBodyStart(page, colour);
     writeContent(page);
@@ -250,8 +249,8 @@ void writeClassPage(const ClassTag& tag) {
 void writeClassFrames(DocModel& model, const ClassTag& tag) {
     const PageWords& words = configuration().words;
     FramePageNames names = nameFramePages(model, tag);
-    std::ofstream frameset;
-    if (openPage(frameset, tag.pageFile)) {
+    PageFile frameset;
+    if (frameset.open(tag.pageFile)) {
         writePageStart(frameset, tag);
         frameset << "</HEAD>\n<FRAMESET ROWS=\"20%,80%\">\n"
                  << "<FRAME SRC=\"" << names.upper << "\">\n"

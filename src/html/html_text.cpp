@@ -8,6 +8,7 @@
 #include "ground/version.h"
 #include "support/clock.h"
 #include "support/code_text.h"
+#include "support/file_system.h"
 #include "support/paths.h"
 
 namespace zivrat {
@@ -309,9 +310,21 @@ std::string classFilePageName(const ClassTag& tag) {
 
 std::string pagePath(const std::string& pageName) { return runSettings().htmlPath + pageName; }
 
-bool openPage(std::ofstream& page, const std::string& pageName) {
-    page.open(pagePath(pageName), std::ios::out | std::ios::trunc | std::ios::binary);
-    return page.is_open();
+PageFile::PageFile() : std::ostream(&text_) {}
+
+PageFile::~PageFile() { close(); }
+
+bool PageFile::open(const std::string& pageName) {
+    close();
+    text_.str(std::string());
+    open_ = output_.open(runSettings().htmlPath, pageName);
+    return open_;
+}
+
+void PageFile::close() {
+    if (!open_) return;
+    open_ = false;
+    output_.close(text_.str());
 }
 
 FramePageNames nameFramePages(DocModel& model, const ClassTag& tag) {

@@ -4,13 +4,14 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "model/model.h"
 #include "support/code_text.h"
+#include "support/file_system.h"
 
 namespace zivrat {
 
@@ -99,9 +100,24 @@ std::string classFilePageName(const ClassTag& tag);
 // htmlPath + page name.
 std::string pagePath(const std::string& pageName);
 
-// Opens a page in the HTML directory, replacing it; false when it cannot be
-// created (the page is then skipped without a message).
-bool openPage(std::ofstream& page, const std::string& pageName);
+// A page of the HTML directory, built in memory and handed to the file
+// system whole when it is closed or destroyed: a page whose writer a break
+// stops keeps what was written until then.
+class PageFile : public std::ostream {
+public:
+    PageFile();
+    ~PageFile() override;
+
+    // Replaces the page of that name; false when it cannot be created (the
+    // page is then skipped without a message).
+    bool open(const std::string& pageName);
+    void close();
+
+private:
+    std::stringbuf text_;
+    PageOutput output_;
+    bool open_ = false;
+};
 
 // The names of a class's two frame pages, upper first; with short names
 // each takes the next short name.

@@ -1,6 +1,5 @@
 #include "html/index_pages.h"
 
-#include <fstream>
 #include <unordered_map>
 #include <vector>
 
@@ -68,9 +67,9 @@ void writeFileLists(std::ostream& page, const DocModel& model, FileKind first, F
 
 // The head of a file-list page, which stays open while its file pages are
 // written; those are written even when the list page cannot be created.
-void openListPage(std::ofstream& page, const std::string& pageName, const std::string& title,
+void openListPage(PageFile& page, const std::string& pageName, const std::string& title,
                   const std::string& header, const char* kinds) {
-    openPage(page, pageName);
+    page.open(pageName);
     page << "<HTML>\n<HEAD>\n" << "<title>" << title
          << "</title>\n</HEAD>\n<BODY>\n<font size=5><b>" << header << "</font> " << kinds
          << "</b><p>\n";
@@ -78,14 +77,14 @@ void openListPage(std::ofstream& page, const std::string& pageName, const std::s
 
 void writeHeaderListPage(const DocModel& model, IndexList& list) {
     const PageWords& words = configuration().words;
-    std::ofstream page;
+    PageFile page;
     openListPage(page, "hpp.html", words.hppfileTitle, words.hppfileHeader, "hpp(h,hxx)");
     writeFileLists(page, model, HeaderHpp, HeaderH, words.hppfileCountname, list);
 }
 
 void writeSourceListPage(const DocModel& model, IndexList& list) {
     const PageWords& words = configuration().words;
-    std::ofstream page;
+    PageFile page;
     openListPage(page, "cpp.html", words.cppfileTitle, words.cppfileHeader, "cpp(c,cxx)");
     page << "<font size=4><b>" << words.cppfileAuthor << "</font>" << currentAuthorText(model)
          << "</b><p>\n<font size=4><b>" << words.cppfileVersion << "</font>"
@@ -136,8 +135,8 @@ void writeFileFunctions(std::ostream& page, const FileTag& file) {
 }
 
 void writeFilePage(const FileTag& file, const std::string& name) {
-    std::ofstream page;
-    if (!openPage(page, name + ".html")) return;
+    PageFile page;
+    if (!page.open(name + ".html")) return;
     writeFilePageHead(page, file, name);
     writeDescription(page, file.description, true);
     writeFileClasses(page, file);
@@ -159,8 +158,8 @@ std::unordered_map<std::string, std::vector<const ClassTag*>> classesByLibrary(
 }
 
 void writeLibraryPage(const LibraryDoc& library, const std::vector<const ClassTag*>& classes) {
-    std::ofstream page;
-    if (!openPage(page, library.name + ".html")) return;
+    PageFile page;
+    if (!page.open(library.name + ".html")) return;
     const PageWords& words = configuration().words;
     page << "<HTML>\n<HEAD>\n" << "<!--" << decodedHeadLine() << "!-->\n"
          << "<title>" << words.libfileTitle << library.name
@@ -181,8 +180,8 @@ void writeLibraryPage(const LibraryDoc& library, const std::vector<const ClassTa
 void writeIndexPage(const TextSet& libraries) {
     const PageWords& words = configuration().words;
     const DocModel& model = docModel();
-    std::ofstream page;
-    if (!openPage(page, words.generatorFirstpage)) return;
+    PageFile page;
+    if (!page.open(words.generatorFirstpage)) return;
     page << "<HTML>\n<HEAD>\n" << "<title>" << words.firstpageTitle
          << "</title>\n</HEAD>\n<BODY>\n<font size=5><b>" << words.firstpageHeader
          << "</font>index</b><p>\n<font size=4><b>" << words.firstpageAuthor << "</font>"

@@ -1,14 +1,15 @@
 #include "model/doc_files.h"
 
-#include <fstream>
 #include <iostream>
 #include <sstream>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "ground/messages.h"
 #include "ground/settings.h"
+#include "support/file_system.h"
 
 namespace zivrat {
 namespace {
@@ -41,8 +42,8 @@ void reportMissingBrace(const std::string& what, const std::string& ownerName) {
 bool readDocFile(const std::string& ownerName, const char* ownerWord, char progressMark,
                  DocFile& file) {
     const std::string& docPath = runSettings().docPath;
-    std::ifstream in(docPath + ownerName + ".doc", std::ios::binary);
-    if (!in.is_open()) {
+    std::string content;
+    if (!readListedFile(docPath + ownerName + ".doc", content)) {
         printMessage(std::string("Doc file for ") + ownerWord + " " + ownerName + " in Dir " +
                          docPath + " not found\n",
                      kInfo);
@@ -50,10 +51,8 @@ bool readDocFile(const std::string& ownerName, const char* ownerWord, char progr
     }
     currentOutput() << progressMark << std::flush;
     if (outputIsBuffered()) deliverBufferedOutput();
-    std::ostringstream content;
-    content << in.rdbuf();
     file.ownerName = ownerName;
-    file.content = content.str();
+    file.content = std::move(content);
     return true;
 }
 
@@ -236,9 +235,7 @@ const char* shapeMark(std::uint32_t shape) {
 }
 
 void writeSkeleton(const ClassTag& tag) {
-    std::ofstream out(runSettings().docPath + tag.name + ".doc",
-                      std::ios::out | std::ios::trunc | std::ios::binary);
-    if (!out.is_open()) return;
+    std::ostringstream out;
     out << "//\n" << "//File description for class " << tag.name << "\n" << "//\n"
         << "//\n\nVERSION{0.1}\nAUTHORS{unknow}\nCOMMENT{\n}\n\n" << "\n[data]\n\n";
     for (const DataTag& member : tag.data) {
@@ -258,6 +255,7 @@ void writeSkeleton(const ClassTag& tag) {
         if (function.isPure) out << "= 0";
         out << "{<br>\n}\n\n";
     }
+    writeWholeFile(runSettings().docPath + tag.name + ".doc", out.str());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include "parser/grammar.h"
 #include "parser/scanner.h"
 #include "parser/trace.h"
+#include "support/file_system.h"
 
 namespace zivrat {
 
@@ -16,7 +17,7 @@ std::exception_ptr& parseFailure() {
 
 bool openScannerInput(const std::string& path) {
     closeScannerInput();
-    scannerState().input = std::fopen(path.c_str(), "rb");
+    scannerState().input = openFileStream(path, "rb");
     scannerState().inputPath = path;
     return scannerState().input != nullptr;
 }

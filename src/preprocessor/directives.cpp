@@ -4,6 +4,7 @@
 #include "ground/frontend_hooks.h"
 #include "ground/messages.h"
 #include "preprocessor/preprocessor_state.h"
+#include "support/file_system.h"
 #include "support/paths.h"
 
 namespace zivrat::pp {
@@ -293,7 +294,7 @@ Preprocessor::IncludeSearch Preprocessor::searchInclude(const std::string& name,
 
 std::FILE* Preprocessor::openCandidate(const std::string& path) const {
     if (isDirectory(path)) return nullptr;
-    return std::fopen(path.c_str(), "rb");
+    return openFileStream(path, "rb");
 }
 
 std::size_t Preprocessor::nextSearchSlot() const {

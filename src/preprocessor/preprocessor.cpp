@@ -8,6 +8,7 @@
 #include "ground/settings.h"
 #include "preprocessor/condition_grammar.h"
 #include "preprocessor/preprocessor_state.h"
+#include "support/file_system.h"
 
 namespace zivrat {
 
@@ -118,7 +119,7 @@ void Preprocessor::openSource(const std::string& name) {
     sourceSeen_ = true;
     sourceName_ = name;
     IncludeLevel& level = levels_[0];
-    level.file = name.empty() ? nullptr : std::fopen(name.c_str(), "rb");
+    level.file = name.empty() ? nullptr : openFileStream(name, "rb");
     if (level.file == nullptr) fatal("No source file " + name);
     level.directory = directoryOf(name);
 }
@@ -126,7 +127,7 @@ void Preprocessor::openSource(const std::string& name) {
 void Preprocessor::openOutput(const std::string& name) {
     if (output_ != nullptr && output_ != stdout) std::fclose(output_);
     outputName_ = name;
-    output_ = std::fopen(name.c_str(), "w");
+    output_ = openFileStream(name, "w");
     if (output_ == nullptr) fatal("Can't create " + name);
 }
 

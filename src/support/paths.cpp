@@ -1,11 +1,8 @@
 #include "support/paths.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 
-#include <cstdlib>
+#include "support/file_system.h"
 
 namespace zivrat {
 
@@ -24,16 +21,6 @@ std::string directoryPrefix(const std::string& path) {
     std::size_t cut = path.rfind(kDirectorySeparator);
     return cut == std::string::npos ? std::string() : path.substr(0, cut + 1);
 }
-
-namespace {
-
-bool isExecutableFile(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-           ::access(path.c_str(), X_OK) == 0;
-}
-
-}  // namespace
 
 std::string programFolder(const std::string& programName, const char* searchPath) {
     if (programName.empty() || searchPath == nullptr ||
@@ -57,31 +44,6 @@ std::string baseNameOf(const std::string& path) {
     std::size_t cut = path.rfind('/');
     if (cut == std::string::npos) cut = path.rfind('\\');
     return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-bool pathExists(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0;
-}
-
-std::string canonicalPath(const std::string& path) {
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (resolved == nullptr) return path;
-    std::string result(resolved);
-    std::free(resolved);
-    return result;
-}
-
-bool isDirectory(const std::string& path) {
-    struct stat info;
-    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool modificationTime(const std::string& path, std::time_t& when) {
-    struct stat info;
-    if (::stat(path.c_str(), &info) != 0) return false;
-    when = info.st_mtime;
-    return true;
 }
 
 }  // namespace zivrat

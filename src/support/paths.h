@@ -1,7 +1,6 @@
 // File names on the host: the one place that knows the directory separator.
 #pragma once
 
-#include <ctime>
 #include <string>
 
 namespace zivrat {
@@ -27,14 +26,5 @@ std::string programFolder(const std::string& programName, const char* searchPath
 
 // The part of a path after its last "/", else after its last "\", else all of it.
 std::string baseNameOf(const std::string& path);
-
-bool pathExists(const std::string& path);
-// The absolute path with "." and ".." and links resolved; the path itself
-// when it cannot be resolved.
-std::string canonicalPath(const std::string& path);
-bool isDirectory(const std::string& path);
-
-// Last modification time; false when the file cannot be examined.
-bool modificationTime(const std::string& path, std::time_t& when);
 
 }  // namespace zivrat

@@ -1,0 +1,314 @@
+#include "support/file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <map>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+
+#include "support/paths.h"
+
+namespace zivrat {
+namespace {
+
+class DiskFileSystem : public FileSystem {
+public:
+    std::FILE* openStream(const std::string& path, const char* mode) override {
+        return std::fopen(path.c_str(), mode);
+    }
+
+    bool readWhole(const std::string& path, std::string& content) override {
+        int handle = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (handle < 0) return false;
+        struct stat info;
+        content.clear();
+        if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode)) content.reserve(info.st_size);
+        char block[65536];
+        ssize_t count;
+        while ((count = ::read(handle, block, sizeof block)) > 0) content.append(block, count);
+        ::close(handle);
+        return true;
+    }
+
+    bool writeWhole(const std::string& path, const std::string& content) override {
+        int handle = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+        if (handle < 0) return false;
+        bool written = writeAll(handle, content);
+        return ::close(handle) == 0 && written;
+    }
+
+    bool remove(const std::string& path) override { return std::remove(path.c_str()) == 0; }
+
+    bool resize(const std::string& path, std::uint64_t size) override {
+        return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
+    }
+
+    FileStatus status(const std::string& path) override {
+        FileStatus status;
+        struct stat info;
+        if (::stat(path.c_str(), &info) != 0) return status;
+        status.exists = true;
+        status.directory = S_ISDIR(info.st_mode);
+        status.executable = S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+        status.modified = info.st_mtime;
+        return status;
+    }
+
+    bool listFolder(const std::string& folder, std::vector<std::string>& names) override {
+        DIR* listing = ::opendir(folder.empty() ? "." : folder.c_str());
+        if (listing == nullptr) return false;
+        while (const dirent* entry = ::readdir(listing)) names.emplace_back(entry->d_name);
+        ::closedir(listing);
+        return true;
+    }
+
+    bool syncStream(std::FILE* stream) override {
+        return std::fflush(stream) == 0 && ::fsync(::fileno(stream)) == 0;
+    }
+
+    bool syncFolder(const std::string& folder) override {
+        int handle = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_CLOEXEC);
+        if (handle < 0) return false;
+        bool synced = ::fsync(handle) == 0;
+        ::close(handle);
+        return synced;
+    }
+
+    std::string canonicalPath(const std::string& path) override {
+        char* resolved = ::realpath(path.c_str(), nullptr);
+        if (resolved == nullptr) return path;
+        std::string result(resolved);
+        std::free(resolved);
+        return result;
+    }
+
+private:
+    static bool writeAll(int handle, const std::string& content) {
+        const char* from = content.data();
+        std::size_t left = content.size();
+        while (left > 0) {
+            ssize_t count = ::write(handle, from, left);
+            if (count <= 0) return false;
+            from += count;
+            left -= static_cast<std::size_t>(count);
+        }
+        return true;
+    }
+};
+
+struct CachedTime {
+    bool known;
+    std::time_t when;
+};
+
+struct FileSeamState {
+    FileSystem* fileSystem = &diskFileSystem();
+    bool inRun = false;
+    std::unordered_map<std::string, CachedTime> modificationTimes;
+    // Listed folders and their names, for files that are mostly missing.
+    std::unordered_map<std::string, std::unordered_set<std::string>> listedFolders;
+    // Pages written in this run, and those written again and kept back.
+    std::unordered_set<std::string> writtenPages;
+    std::map<std::string, std::string> pendingPages;
+};
+
+FileSeamState& seamState() {
+    static FileSeamState state;
+    return state;
+}
+
+// A page kept back is written before anything else touches its file.
+void settle(const std::string& path) {
+    FileSeamState& state = seamState();
+    auto pending = state.pendingPages.find(path);
+    if (pending == state.pendingPages.end()) return;
+    state.fileSystem->writeWhole(path, pending->second);
+    state.pendingPages.erase(pending);
+}
+
+std::unordered_set<std::string>* listingOf(const std::string& folder) {
+    auto& folders = seamState().listedFolders;
+    auto found = folders.find(folder);
+    return found == folders.end() ? nullptr : &found->second;
+}
+
+// Keeps the caches true to a file that the seam has created or removed.
+void noteChange(const std::string& path, bool exists) {
+    FileSeamState& state = seamState();
+    state.modificationTimes.erase(path);
+    const std::string folder = directoryPrefix(path);
+    if (auto* names = listingOf(folder)) {
+        const std::string name = path.substr(folder.size());
+        if (exists) names->insert(name);
+        else names->erase(name);
+    }
+}
+
+bool opensForWriting(const char* mode) {
+    for (; *mode != 0; ++mode) {
+        if (*mode == 'w' || *mode == 'a' || *mode == '+') return true;
+    }
+    return false;
+}
+
+// Whether the name may be in its folder: false only when the folder's
+// listing says that it is not.
+bool mayBeListed(const std::string& path) {
+    const std::string folder = directoryPrefix(path);
+    const std::string name = path.substr(folder.size());
+    if (name.empty()) return true;
+    auto* names = listingOf(folder);
+    if (names == nullptr) {
+        std::vector<std::string> found;
+        if (!seamState().fileSystem->listFolder(folder, found)) return true;
+        names = &seamState().listedFolders[folder];
+        names->insert(found.begin(), found.end());
+    }
+    return names->count(name) != 0;
+}
+
+}  // namespace
+
+FileSystem& diskFileSystem() {
+    static DiskFileSystem disk;
+    return disk;
+}
+
+void useFileSystem(FileSystem* replacement) {
+    endFileRun();
+    FileSeamState& state = seamState();
+    state = FileSeamState{};
+    if (replacement != nullptr) state.fileSystem = replacement;
+}
+
+void beginFileRun() {
+    endFileRun();
+    seamState().inRun = true;
+}
+
+void endFileRun() {
+    FileSeamState& state = seamState();
+    for (const auto& [path, content] : state.pendingPages) {
+        state.fileSystem->writeWhole(path, content);
+    }
+    state.pendingPages.clear();
+    state.modificationTimes.clear();
+    state.listedFolders.clear();
+    state.writtenPages.clear();
+    state.inRun = false;
+}
+
+std::FILE* openFileStream(const std::string& path, const char* mode) {
+    settle(path);
+    std::FILE* stream = seamState().fileSystem->openStream(path, mode);
+    if (stream != nullptr && opensForWriting(mode)) noteChange(path, true);
+    return stream;
+}
+
+bool readWholeFile(const std::string& path, std::string& content) {
+    settle(path);
+    return seamState().fileSystem->readWhole(path, content);
+}
+
+bool readListedFile(const std::string& path, std::string& content) {
+    const FileSeamState& state = seamState();
+    if (state.inRun && !state.pendingPages.count(path) && !mayBeListed(path)) return false;
+    return readWholeFile(path, content);
+}
+
+bool writeWholeFile(const std::string& path, const std::string& content) {
+    FileSeamState& state = seamState();
+    state.pendingPages.erase(path);
+    bool written = state.fileSystem->writeWhole(path, content);
+    if (written) noteChange(path, true);
+    return written;
+}
+
+bool removeFile(const std::string& path) {
+    FileSeamState& state = seamState();
+    state.pendingPages.erase(path);
+    bool removed = state.fileSystem->remove(path);
+    if (removed) noteChange(path, false);
+    return removed;
+}
+
+bool resizeFile(const std::string& path, std::uint64_t size) {
+    settle(path);
+    bool resized = seamState().fileSystem->resize(path, size);
+    if (resized) noteChange(path, true);
+    return resized;
+}
+
+bool syncFileStream(std::FILE* stream) { return seamState().fileSystem->syncStream(stream); }
+
+bool syncFolder(const std::string& folder) { return seamState().fileSystem->syncFolder(folder); }
+
+bool pathExists(const std::string& path) {
+    settle(path);
+    return seamState().fileSystem->status(path).exists;
+}
+
+bool isDirectory(const std::string& path) { return seamState().fileSystem->status(path).directory; }
+
+bool isExecutableFile(const std::string& path) {
+    return seamState().fileSystem->status(path).executable;
+}
+
+bool modificationTime(const std::string& path, std::time_t& when) {
+    FileSeamState& state = seamState();
+    if (!state.inRun) {
+        FileStatus status = state.fileSystem->status(path);
+        when = status.modified;
+        return status.exists;
+    }
+    settle(path);
+    auto cached = state.modificationTimes.find(path);
+    if (cached == state.modificationTimes.end()) {
+        FileStatus status = state.fileSystem->status(path);
+        cached = state.modificationTimes.emplace(path, CachedTime{status.exists, status.modified})
+                     .first;
+    }
+    when = cached->second.when;
+    return cached->second.known;
+}
+
+std::string canonicalPath(const std::string& path) {
+    return seamState().fileSystem->canonicalPath(path);
+}
+
+PageOutput::~PageOutput() {
+    if (stream_ != nullptr) std::fclose(stream_);
+}
+
+bool PageOutput::open(const std::string& folder, const std::string& name) {
+    FileSeamState& state = seamState();
+    path_ = folder + name;
+    keptBack_ = state.inRun && state.writtenPages.count(path_) != 0;
+    if (keptBack_) return true;
+    stream_ = openFileStream(path_, "wb");
+    if (stream_ == nullptr) return false;
+    // The page goes out in one write, not through the stream's small buffer.
+    std::setvbuf(stream_, nullptr, _IONBF, 0);
+    if (state.inRun) state.writtenPages.insert(path_);
+    return true;
+}
+
+void PageOutput::close(std::string content) {
+    if (keptBack_) {
+        seamState().pendingPages[path_] = std::move(content);
+        noteChange(path_, true);
+        keptBack_ = false;
+        return;
+    }
+    if (stream_ == nullptr) return;
+    std::fwrite(content.data(), 1, content.size(), stream_);
+    std::fclose(stream_);
+    stream_ = nullptr;
+}
+
+}  // namespace zivrat

@@ -1,0 +1,101 @@
+// The program's one way to the file system: pages, companion files, stats,
+// the temporary file, dico.dat and the configuration all go through here.
+// It is where the caching lives (modification times, listed folders for
+// files that are mostly missing, pages rewritten within a run) and what
+// tests replace with a file system of their own.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace zivrat {
+
+struct FileStatus {
+    bool exists = false;
+    bool directory = false;
+    bool executable = false;  // a regular file that may be run
+    std::time_t modified = 0;
+};
+
+// What the seam needs of a file system. The disk is the default one.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+    // A stdio stream with the modes of fopen; null when it cannot be opened.
+    virtual std::FILE* openStream(const std::string& path, const char* mode) = 0;
+    // The whole content (what could be read); false when the file cannot be opened.
+    virtual bool readWhole(const std::string& path, std::string& content) = 0;
+    // Creates or replaces the file; false when it cannot be created.
+    virtual bool writeWhole(const std::string& path, const std::string& content) = 0;
+    virtual bool remove(const std::string& path) = 0;
+    // Cuts or extends the file to `size` bytes.
+    virtual bool resize(const std::string& path, std::uint64_t size) = 0;
+    virtual FileStatus status(const std::string& path) = 0;
+    // The names in a folder ("" is the current one); false when it cannot be listed.
+    virtual bool listFolder(const std::string& folder, std::vector<std::string>& names) = 0;
+    // Makes what was written to the stream last through a power cut.
+    virtual bool syncStream(std::FILE* stream) = 0;
+    // Makes the folder's entries last through a crash.
+    virtual bool syncFolder(const std::string& folder) = 0;
+    // The absolute path with links resolved; the path itself when it cannot be.
+    virtual std::string canonicalPath(const std::string& path) = 0;
+};
+
+FileSystem& diskFileSystem();
+
+// Puts another file system under the seam (null: the disk again). Pending
+// pages are written first and every cache is dropped.
+void useFileSystem(FileSystem* replacement);
+
+// A run of the program: caches live, and pages written again are kept
+// back, from its start to its end (however it ends). Outside a run every
+// access goes straight to the file system.
+void beginFileRun();
+void endFileRun();
+
+std::FILE* openFileStream(const std::string& path, const char* mode);
+bool readWholeFile(const std::string& path, std::string& content);
+// For files that are mostly missing (companion files): within a run the
+// folder is listed once, and a name that is not in it is not looked for.
+bool readListedFile(const std::string& path, std::string& content);
+bool writeWholeFile(const std::string& path, const std::string& content);
+bool removeFile(const std::string& path);
+bool resizeFile(const std::string& path, std::uint64_t size);
+bool syncFileStream(std::FILE* stream);
+bool syncFolder(const std::string& folder);
+
+bool pathExists(const std::string& path);
+bool isDirectory(const std::string& path);
+bool isExecutableFile(const std::string& path);
+// Last modification time; false when the file cannot be examined. Cached
+// within a run: sources do not change while they are documented.
+bool modificationTime(const std::string& path, std::time_t& when);
+std::string canonicalPath(const std::string& path);
+
+// A page of the output folder, created when it is opened and written whole
+// when it is closed. Within a run, a page opened again (the index and
+// list pages, shared file and class pages: once per input) is kept back
+// instead, so that it reaches the file system once, with its last content.
+class PageOutput {
+public:
+    PageOutput() = default;
+    PageOutput(const PageOutput&) = delete;
+    PageOutput& operator=(const PageOutput&) = delete;
+    ~PageOutput();
+
+    // False when the page cannot be created.
+    bool open(const std::string& folder, const std::string& name);
+    // Writes the whole content and closes the page.
+    void close(std::string content);
+
+private:
+    std::string path_;
+    std::FILE* stream_ = nullptr;
+    bool keptBack_ = false;
+};
+
+
+}  // namespace zivrat
