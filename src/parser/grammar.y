@@ -36,8 +36,8 @@ void zvdeclerror(const char* message);
 
 namespace {
 
-std::string_view tx(const DeclValue& value) { return value.text; }
-std::string str(const DeclValue& value) { return value.text; }
+std::string_view tx(const DeclValue& value) { return textOf(value); }
+std::string str(const DeclValue& value) { return std::string(textOf(value)); }
 const char* keyWord(const DeclValue& value) { return classKeyWord(value.number); }
 
 // A parameter whose type is the rule's own value text.

@@ -16,6 +16,8 @@ void setText(DeclValue& value, std::initializer_list<std::string_view> parts) {
     }
     joined[length] = '\0';
     std::memcpy(value.text, joined, length + 1);
+    // A part holding a 0 byte ends the text there, as it always has.
+    value.length = static_cast<std::uint32_t>(std::strlen(value.text));
 }
 
 }  // namespace zivrat

@@ -13,13 +13,15 @@ namespace zivrat {
 constexpr std::size_t kValueTextSize = 512;
 
 // The parser copies a value at every shift and reduction: a copy takes only
-// the text in use. The slot holds no pointers, so the parser may still move
-// its whole stack bytewise when the stack grows.
+// the text in use, whose length the value keeps. The slot holds no
+// pointers, so the parser may still move its whole stack bytewise when the
+// stack grows.
 struct DeclValue {
-    std::uint32_t number;
+    std::uint32_t number = 0;
+    std::uint32_t length = 0;
     char text[kValueTextSize];
 
-    DeclValue() = default;
+    DeclValue() { text[0] = '\0'; }
     DeclValue(const DeclValue& other) { copyFrom(other); }
     DeclValue& operator=(const DeclValue& other) {
         if (this != &other) copyFrom(other);
@@ -29,14 +31,15 @@ struct DeclValue {
 private:
     void copyFrom(const DeclValue& other) {
         number = other.number;
-        // Bounded: a slot the grammar never filled has no terminator.
-        std::size_t length = strnlen(other.text, kValueTextSize - 1);
+        // Bounded: a slot above the stack that a relocation did not copy
+        // holds no valid length.
+        length = other.length < kValueTextSize ? other.length : kValueTextSize - 1;
         std::memcpy(text, other.text, length);
         text[length] = '\0';
     }
 };
 
-inline std::string_view textOf(const DeclValue& value) { return value.text; }
+inline std::string_view textOf(const DeclValue& value) { return {value.text, value.length}; }
 
 // Joins the parts into the value's text, cut to the slot's 511 characters.
 void setText(DeclValue& value, std::initializer_list<std::string_view> parts);

@@ -93,6 +93,7 @@ int Preprocessor::enterName(const char* name, std::size_t length) {
     int index = probe(&pool_[offset], length);
     Slot& slot = table_[index];
     if (slot.name < 0) {
+        tables_.filledSlots.push_back(index);
         slot.name = offset;
         slot.length = static_cast<std::int32_t>(length);
         slot.hash = hashOf(name, length);

@@ -1,5 +1,6 @@
 #include "preprocessor/preprocessor.h"
 
+#include <algorithm>
 #include <ostream>
 
 #include "ground/failures.h"
@@ -21,13 +22,27 @@ void setConditionTraceLevel(int level) { pp::conditionTraceLevel() = level; }
 
 namespace pp {
 
+void ReusableTables::clean() {
+    std::fill(pool.begin(), pool.begin() + static_cast<std::ptrdiff_t>(poolWritten), 0);
+    poolWritten = 0;
+    for (int index : filledSlots) table[index] = Slot{};
+    filledSlots.clear();
+}
+
+ReusableTables& reusableTables() {
+    static ReusableTables tables;
+    return tables;
+}
+
 Preprocessor::Preprocessor(const std::vector<std::string>& args)
     : args_(args),
       programName_(args.empty() ? std::string() : args[0]),
-      pool_(kPoolSize),
-      table_(kTableSize),
+      tables_(reusableTables()),
+      pool_(tables_.pool),
+      table_(tables_.table),
       buffer_(kLongNames + 2 * kBlockSize + 1 + 255) {
     options_.lenient = runSettings().lenient;
+    tables_.clean();
 }
 
 Preprocessor::~Preprocessor() {

@@ -81,6 +81,21 @@ struct Slot {
     Directive directive = kNotDirective;
 };
 
+// The string pool and the macro table are large, and most invocations use
+// little of them: they are kept from one invocation to the next, and each
+// invocation starts from the same clean state by clearing only what the
+// one before used.
+struct ReusableTables {
+    std::vector<char> pool = std::vector<char>(kPoolSize);
+    std::vector<Slot> table = std::vector<Slot>(kTableSize);
+    std::size_t poolWritten = 0;  // the pool is all zero from here on
+    std::vector<int> filledSlots;
+
+    void clean();
+};
+
+ReusableTables& reusableTables();
+
 struct IncludeLevel {
     std::string fileName;
     int line = 1;
@@ -284,9 +299,10 @@ private:
     std::string outputBuffer_;
     int errors_ = 0;
 
-    std::vector<char> pool_;
+    ReusableTables& tables_;
+    std::vector<char>& pool_;
     std::size_t poolUsed_ = 0;
-    std::vector<Slot> table_;
+    std::vector<Slot>& table_;
     std::uint8_t nameBits_[256] = {};
     int lineSlot_ = -1, fileSlot_ = -1, dateSlot_ = -1, timeSlot_ = -1;
     std::int32_t usingStdDefinition_ = -1;

@@ -228,6 +228,7 @@ std::int32_t Preprocessor::poolAllocate(std::size_t length) {
     if (length > kPoolSize - poolUsed_) fatal("no space");
     auto offset = static_cast<std::int32_t>(poolUsed_);
     poolUsed_ += length;
+    tables_.poolWritten = std::max(tables_.poolWritten, poolUsed_);
     return offset;
 }
 
