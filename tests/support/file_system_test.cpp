@@ -1,0 +1,133 @@
+// The file-system seam over a memory file system: what reaches the file
+// system within a run and outside one.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "common/memory_file_system.h"
+
+namespace zivrat::test {
+namespace {
+
+class FileSeam : public ::testing::Test {
+protected:
+    void TearDown() override { endFileRun(); }
+
+    int timesWritten(const std::string& path) const {
+        const auto& written = seam.memory.written;
+        return static_cast<int>(std::count(written.begin(), written.end(), path));
+    }
+    int timesOpened(const std::string& path) const {
+        const auto& opened = seam.memory.opened;
+        return static_cast<int>(std::count(opened.begin(), opened.end(), path));
+    }
+
+    MemoryFileSystemInUse seam;
+};
+
+void writeTestPage(const std::string& name, const std::string& content) {
+    PageOutput page;
+    ASSERT_TRUE(page.open("out/", name));
+    page.close(content);
+}
+
+TEST_F(FileSeam, APageWrittenAgainInARunReachesTheFileOnceMoreWithItsLastContent) {
+    beginFileRun();
+    writeTestPage("index.html", "first");
+    EXPECT_EQ(seam.memory.files["out/index.html"], "first");
+    writeTestPage("index.html", "second");
+    writeTestPage("index.html", "third");
+    writeTestPage("other.html", "other");
+    EXPECT_EQ(seam.memory.files["out/index.html"], "first");
+    // Whatever reads the page meanwhile sees its last content.
+    std::string read;
+    ASSERT_TRUE(readWholeFile("out/index.html", read));
+    EXPECT_EQ(read, "third");
+    writeTestPage("index.html", "fourth");
+    endFileRun();
+    EXPECT_EQ(seam.memory.files["out/index.html"], "fourth");
+    EXPECT_EQ(timesWritten("out/index.html"), 3);  // created, settled by the read, at the end
+    EXPECT_EQ(timesWritten("out/other.html"), 1);
+}
+
+TEST_F(FileSeam, OutsideARunEveryPageGoesStraightToTheFile) {
+    writeTestPage("index.html", "first");
+    writeTestPage("index.html", "second");
+    EXPECT_EQ(seam.memory.files["out/index.html"], "second");
+    EXPECT_EQ(timesWritten("out/index.html"), 2);
+}
+
+TEST_F(FileSeam, APageKeptBackIsWrittenWhenTheRunEndsByAFailure) {
+    try {
+        struct Run {
+            Run() { beginFileRun(); }
+            ~Run() { endFileRun(); }
+        } run;
+        writeTestPage("hpp.html", "input one");
+        writeTestPage("hpp.html", "input two, stopped");
+        throw std::runtime_error("break");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(seam.memory.files["out/hpp.html"], "input two, stopped");
+}
+
+TEST_F(FileSeam, MissingCompanionFilesAreLookedUpInOneListingOfTheirFolder) {
+    seam.memory.files["doc/Found.doc"] = "COMMENT{found}";
+    beginFileRun();
+    std::string content;
+    for (const char* name : {"A", "B", "C", "A"}) {
+        EXPECT_FALSE(readListedFile(std::string("doc/") + name + ".doc", content));
+    }
+    ASSERT_TRUE(readListedFile("doc/Found.doc", content));
+    EXPECT_EQ(content, "COMMENT{found}");
+    EXPECT_EQ(seam.memory.listings, 1);
+    EXPECT_EQ(seam.memory.opened, std::vector<std::string>{"doc/Found.doc"});
+    // A file the run writes itself is found afterwards; one it removes is not.
+    ASSERT_TRUE(writeWholeFile("doc/A.doc", "skeleton"));
+    EXPECT_TRUE(readListedFile("doc/A.doc", content));
+    ASSERT_TRUE(removeFile("doc/Found.doc"));
+    EXPECT_FALSE(readListedFile("doc/Found.doc", content));
+    EXPECT_EQ(seam.memory.listings, 1);
+}
+
+TEST_F(FileSeam, OutsideARunCompanionFilesAreOpenedEveryTime) {
+    std::string content;
+    EXPECT_FALSE(readListedFile("doc/A.doc", content));
+    seam.memory.files["doc/A.doc"] = "new";
+    EXPECT_TRUE(readListedFile("doc/A.doc", content));
+    EXPECT_EQ(seam.memory.listings, 0);
+    EXPECT_EQ(timesOpened("doc/A.doc"), 2);
+}
+
+TEST_F(FileSeam, ModificationTimesAreAskedOncePerRunUntilTheSeamChangesTheFile) {
+    seam.memory.files["src/a.h"] = "int a;";
+    beginFileRun();
+    std::time_t when;
+    for (int i = 0; i < 5; ++i) EXPECT_TRUE(modificationTime("src/a.h", when));
+    EXPECT_FALSE(modificationTime("src/missing.h", when));
+    EXPECT_FALSE(modificationTime("src/missing.h", when));
+    EXPECT_EQ(seam.memory.statusQueries, 2);
+    ASSERT_TRUE(writeWholeFile("src/missing.h", "now here"));
+    EXPECT_TRUE(modificationTime("src/missing.h", when));
+    EXPECT_EQ(seam.memory.statusQueries, 3);
+    endFileRun();
+    EXPECT_TRUE(modificationTime("src/a.h", when));
+    EXPECT_EQ(seam.memory.statusQueries, 4);
+}
+
+TEST_F(FileSeam, StreamsReadWriteAndSeekThroughTheSeam) {
+    std::FILE* out = openFileStream("data.bin", "w+b");
+    ASSERT_NE(out, nullptr);
+    std::fputs("abcdef", out);
+    std::fseek(out, 2, SEEK_SET);
+    std::fputc('X', out);
+    std::fclose(out);
+    EXPECT_EQ(seam.memory.files["data.bin"], "abXdef");
+    ASSERT_TRUE(resizeFile("data.bin", 3));
+    EXPECT_EQ(seam.memory.files["data.bin"], "abX");
+    EXPECT_EQ(openFileStream("absent.bin", "rb"), nullptr);
+}
+
+}  // namespace
+}  // namespace zivrat::test
