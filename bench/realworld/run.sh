@@ -78,7 +78,7 @@ reference_classes() {
 }
 
 documented_classes() {
-  cat "$1"/*.html 2>/dev/null | grep -oE '(Struct|Class|Union) : <a href="[^"]*">[^<]*</a>' |
+  cat "$1"/*.html 2>/dev/null | { grep -oE '(Struct|Class|Union) : <a href="[^"]*">[^<]*</a>' || true; } |
     sed -e 's/.*">//' -e 's#</a>##' | normalise
 }
 
