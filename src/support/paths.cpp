@@ -31,6 +31,19 @@ bool pathExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
+bool staysInsideFolder(const std::string& name) {
+    if (!name.empty() && name[0] == kDirectorySeparator) return false;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = name.find(kDirectorySeparator, start);
+        if (name.compare(start, end == std::string::npos ? std::string::npos : end - start, "..") == 0) {
+            return false;
+        }
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
+}
+
 bool isDirectory(const std::string& path) {
     struct stat info;
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);

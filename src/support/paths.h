@@ -21,6 +21,10 @@ std::string directoryPrefix(const std::string& path);
 // The part of a path after its last "/", else after its last "\", else all of it.
 std::string baseNameOf(const std::string& path);
 
+// Whether a name joined to a folder names something inside that folder: it
+// is not absolute and no part of it is "..".
+bool staysInsideFolder(const std::string& name);
+
 bool pathExists(const std::string& path);
 bool isDirectory(const std::string& path);
 
