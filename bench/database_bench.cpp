@@ -12,7 +12,8 @@
 #include <string>
 
 #include "database/database.h"
-#include "driver/settings.h"
+#include "driver/run.h"
+#include "ground/settings.h"
 #include "model/model.h"
 
 namespace {

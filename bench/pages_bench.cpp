@@ -20,7 +20,7 @@
 #include <sys/resource.h>
 #include <unistd.h>
 
-#include "driver/settings.h"
+#include "ground/settings.h"
 #include "html/generate.h"
 #include "model/model.h"
 

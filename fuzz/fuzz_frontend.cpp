@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "driver/messages.h"
+#include "ground/messages.h"
 #include "frontend/link.h"
 #include "frontend/socket.h"
 #include "fuzz_support.h"

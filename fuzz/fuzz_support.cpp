@@ -9,13 +9,12 @@
 #include <fstream>
 #include <iostream>
 
-#include "driver/config.h"
-#include "driver/messages.h"
 #include "driver/run.h"
-#include "driver/settings.h"
+#include "ground/failures.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
 #include "model/model.h"
 #include "preprocessor/preprocessor.h"
-#include "support/failures.h"
 
 namespace zivrat::fuzz {
 

@@ -5,9 +5,8 @@
 
 #include "database/btree_on_disk.h"
 #include "database/disk_file.h"
-#include "driver/messages.h"
-#include "driver/settings.h"
-#include "html/index_pages.h"
+#include "ground/messages.h"
+#include "ground/settings.h"
 #include "model/model.h"
 #include "support/paths.h"
 #include "support/text_set.h"
@@ -71,12 +70,6 @@ private:
     std::unordered_map<std::string, FileTag*> files_;
 };
 
-// The rebuilt model lives until the pages are written: a later run in the
-// same process (front-end mode) starts from an empty model.
-struct ClearModelAtEnd {
-    ~ClearModelAtEnd() { docModel().clear(); }
-};
-
 }  // namespace
 
 std::string databaseFilePath() { return runSettings().databasePath + "dico.dat"; }
@@ -105,7 +98,7 @@ void fillModelFromDatabase(yBTreeOnDisk& database, DocModel& model, TextSet& lib
     });
 }
 
-void rebuildIndexesFromDatabase() {
+TextSet readDatabaseIntoModel() {
     currentOutput() << "rebuild :" << endLine;
     const std::string path = databaseFilePath();
     if (!databaseExists(path)) {
@@ -114,12 +107,10 @@ void rebuildIndexesFromDatabase() {
     }
     yBTreeOnDisk database;
     openDatabase(database, path);
-    ClearModelAtEnd clearModel;
     TextSet libraries;
     fillModelFromDatabase(database, docModel(), libraries);
-    writeIndexPage(libraries);
-    writeLibraryPages(libraries);
     database.close();
+    return libraries;
 }
 
 }  // namespace zivrat

@@ -3,10 +3,11 @@
 
 #include <string>
 
+#include "support/text_set.h"
+
 namespace zivrat {
 
 class yBTreeOnDisk;
-class TextSet;
 struct DocModel;
 
 // databasePath + "dico.dat".
@@ -15,8 +16,10 @@ std::string databaseFilePath();
 // Records the model's classes (called after the pages of an input).
 void addModelToDatabase();
 
-// Rebuilds the index and library pages from the database (-i).
-void rebuildIndexesFromDatabase();
+// The first half of the index rebuild (-i): fills the model with one class
+// per record and gives the set of library names; the pages are written from
+// that model by the caller.
+TextSet readDatabaseIntoModel();
 
 // The middle of the rebuild: one class per record, in key order, under the
 // file entity of its source path, and the set of library names.

@@ -8,8 +8,8 @@
 #include <filesystem>
 #include <iostream>
 
-#include "driver/messages.h"
-#include "support/failures.h"
+#include "ground/failures.h"
+#include "ground/messages.h"
 #include "support/paths.h"
 
 namespace zivrat {

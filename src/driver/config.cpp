@@ -4,89 +4,13 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/messages.h"
-#include "driver/settings.h"
-#include "support/failures.h"
+#include "ground/failures.h"
+#include "ground/messages.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
 
 namespace zivrat {
 namespace {
-
-struct ConfigKey {
-    const char* key;
-    std::string PageWords::*field;
-    const char* defaultText;
-};
-
-// The keys of each section in reading order, with their built-in texts.
-const ConfigKey kCommonKeys[] = {
-    {"generator.lexer.keyword.ignore", &PageWords::generatorLexerKeywordIgnore, ""},
-    {"generator.preprocessor.define", &PageWords::generatorPreprocessorDefine, ""},
-    {"generator.preprocessor.include", &PageWords::generatorPreprocessorInclude, ""},
-    {"generator.language.default", &PageWords::generatorLanguageDefault, ""},
-    {"generator.url.server", &PageWords::generatorUrlServer, "http://localhost/"},
-    {"generator.firstpage", &PageWords::generatorFirstpage, "index.html"},
-    {"generator.html.version", &PageWords::generatorHtmlVersion, "2"},
-    {"generator.html.frame.header.bgcolor", &PageWords::generatorHtmlFrameHeaderBgcolor, "#E0E0A0"},
-    {"generator.html.frame.body.bgcolor", &PageWords::generatorHtmlFrameBodyBgcolor, ""},
-    {"generator.html.noframe.bgcolor", &PageWords::generatorHtmlNoframeBgcolor, ""},
-};
-
-const ConfigKey kLanguageKeys[] = {
-    {"generator.lib.type", &PageWords::generatorLibType, ""},
-    {"generator.lib.name", &PageWords::generatorLibName, ""},
-    {"generator.lib.default.name", &PageWords::generatorLibDefaultName, "misc"},
-    {"generator.classes.exclude", &PageWords::generatorClassesExclude, ""},
-    {"comment.description", &PageWords::commentDescription, "Description :"},
-    {"comment.example", &PageWords::commentExample, "sample"},
-    {"comment.author.nobody", &PageWords::commentAuthorNobody, "nobody"},
-    {"comment.version.unknown", &PageWords::commentVersionUnknown, "unknown"},
-    {"footer.name", &PageWords::footerName, "Last update :"},
-    {"footer.by", &PageWords::footerBy, " by "},
-    {"class.abstract", &PageWords::classAbstract, "abstract"},
-    {"class.library", &PageWords::classLibrary, "Library"},
-    {"class.source", &PageWords::classSource, "Source :"},
-    {"class.file", &PageWords::classFile, "File :"},
-    {"class.author", &PageWords::classAuthor, "Author :"},
-    {"class.update", &PageWords::classUpdate, "Update :"},
-    {"class.version", &PageWords::classVersion, "Version :"},
-    {"function.constructor", &PageWords::functionConstructor, "Constructors :"},
-    {"function.destructor", &PageWords::functionDestructor, "Destructors :"},
-    {"function.operator", &PageWords::functionOperator, "Operators :"},
-    {"function.public", &PageWords::functionPublic, "Public Function :"},
-    {"function.protected", &PageWords::functionProtected, "Protected Function :"},
-    {"funtion.private", &PageWords::funtionPrivate, "Private Function :"},
-    {"data.public", &PageWords::dataPublic, "Public Data :"},
-    {"data.protected", &PageWords::dataProtected, "Protected Data :"},
-    {"data.private", &PageWords::dataPrivate, "Private Data :"},
-    {"file.name", &PageWords::fileName, "File :"},
-    {"file.author", &PageWords::fileAuthor, "Author :"},
-    {"file.update", &PageWords::fileUpdate, "Update :"},
-    {"file.version", &PageWords::fileVersion, "Version :"},
-    {"file.classdef", &PageWords::fileClassdef, "Classes definition :"},
-    {"file.typedef", &PageWords::fileTypedef, "Typedef definition :"},
-    {"file.functiondef", &PageWords::fileFunctiondef, "Function prototype definition :"},
-    {"firstpage.title", &PageWords::firstpageTitle, "My doc"},
-    {"firstpage.header", &PageWords::firstpageHeader, "Main Index : "},
-    {"firstpage.author", &PageWords::firstpageAuthor, "Authors : "},
-    {"firstpage.version", &PageWords::firstpageVersion, "Version : "},
-    {"firstpage.library", &PageWords::firstpageLibrary, "list of libraries :"},
-    {"firstpage.libname", &PageWords::firstpageLibname, "Library : "},
-    {"firstpage.file", &PageWords::firstpageFile, "List of files :"},
-    {"firstpage.filename", &PageWords::firstpageFilename, "File :"},
-    {"hppfile.title", &PageWords::hppfileTitle, "Files hpp (h,hxx) library"},
-    {"hppfile.header", &PageWords::hppfileHeader, "Files library : "},
-    {"hppfile.countname", &PageWords::hppfileCountname, " Files"},
-    {"cppfile.title", &PageWords::cppfileTitle, "Files cpp (c,cxx) library"},
-    {"cppfile.header", &PageWords::cppfileHeader, "Files library : "},
-    {"cppfile.author", &PageWords::cppfileAuthor, "Authors : "},
-    {"cppfile.version", &PageWords::cppfileVersion, "Version : "},
-    {"cppfile.countname", &PageWords::cppfileCountname, " Files"},
-    {"libfile.title", &PageWords::libfileTitle, "library"},
-    {"libfile.header", &PageWords::libfileHeader, "library : "},
-    {"libfile.author", &PageWords::libfileAuthor, "Authors : "},
-    {"libfile.version", &PageWords::libfileVersion, "Version : "},
-    {"libfile.countname", &PageWords::libfileCountname, " Classes"},
-};
 
 const char* const kVersionFailure =
     "Zivrat Error : INI generator.html.version must be 1,2 or 3 in file zivrat.ini";
@@ -113,7 +37,7 @@ void appendLibraryPairs(const std::string& types, const std::string& names) {
 }
 
 void readCommonSection(const std::string& text, std::size_t start, std::string& language) {
-    for (const ConfigKey& key : kCommonKeys) {
+    for (const ConfigKey& key : commonConfigKeys()) {
         std::string value = readKey(text, key, start);
         std::string name = key.key;
         if (name == "generator.lexer.keyword.ignore") {
@@ -130,9 +54,17 @@ void readCommonSection(const std::string& text, std::size_t start, std::string& 
     }
 }
 
+// generator.lenient is read only when it is there: a configuration without it
+// prints no message about it.
+void readLenientKey(const std::string& text, std::size_t start) {
+    const std::string pattern = keyPattern("generator.lenient");
+    if (!Pattern(pattern).find(text, start).found()) return;
+    runSettings().lenient = readConfigValue(text, pattern, start) == "yes";
+}
+
 void readLanguageSection(const std::string& text, std::size_t start) {
     PageWords& words = configuration().words;
-    for (const ConfigKey& key : kLanguageKeys) {
+    for (const ConfigKey& key : languageConfigKeys()) {
         std::string value = readKey(text, key, start);
         std::string name = key.key;
         if (name == "generator.lib.name") {
@@ -146,16 +78,6 @@ void readLanguageSection(const std::string& text, std::size_t start) {
 }
 
 }  // namespace
-
-PageWords::PageWords() {
-    for (const ConfigKey& key : kCommonKeys) this->*key.field = key.defaultText;
-    for (const ConfigKey& key : kLanguageKeys) this->*key.field = key.defaultText;
-}
-
-Configuration& configuration() {
-    static Configuration config;
-    return config;
-}
 
 std::pair<std::string, std::size_t> splitField(std::size_t start, char separator,
                                                const std::string& text) {
@@ -222,7 +144,10 @@ bool loadConfiguration(const std::string& path) {
 
     std::string language = "Francais";
     Pattern::Match common = Pattern("\\[Common\\]").find(text, 0);
-    if (common.found()) readCommonSection(text, common.position + 8, language);
+    if (common.found()) {
+        readCommonSection(text, common.position + 8, language);
+        readLenientKey(text, common.position + 8);
+    }
 
     std::string header = "[" + language + "]";
     Pattern::Match section = Pattern("\\[" + language + "\\]").find(text, 0);

@@ -1,5 +1,5 @@
-// The configuration file zivrat.ini: settings that are not on the command
-// line and every word that the pages print.
+// Reading the configuration file zivrat.ini into the run settings, the page
+// words and the configuration lists.
 #pragma once
 
 #include <cstddef>
@@ -7,98 +7,9 @@
 #include <utility>
 #include <vector>
 
-#include "support/pattern.h"
 
 namespace zivrat {
 
-// One text per configuration key, named after the key.
-struct PageWords {
-    PageWords();
-
-    // [Common]
-    std::string generatorLexerKeywordIgnore;
-    std::string generatorPreprocessorDefine;
-    std::string generatorPreprocessorInclude;
-    std::string generatorLanguageDefault;
-    std::string generatorUrlServer;
-    std::string generatorFirstpage;
-    std::string generatorHtmlVersion;
-    std::string generatorHtmlFrameHeaderBgcolor;
-    std::string generatorHtmlFrameBodyBgcolor;
-    std::string generatorHtmlNoframeBgcolor;
-
-    // The language section.
-    std::string generatorLibType;
-    std::string generatorLibName;
-    std::string generatorLibDefaultName;
-    std::string generatorClassesExclude;
-    std::string commentDescription;
-    std::string commentExample;
-    std::string commentAuthorNobody;
-    std::string commentVersionUnknown;
-    std::string footerName;
-    std::string footerBy;
-    std::string classAbstract;
-    std::string classLibrary;
-    std::string classSource;
-    std::string classFile;
-    std::string classAuthor;
-    std::string classUpdate;
-    std::string classVersion;
-    std::string functionConstructor;
-    std::string functionDestructor;
-    std::string functionOperator;
-    std::string functionPublic;
-    std::string functionProtected;
-    std::string funtionPrivate;  // the key is spelled "funtion.private"
-    std::string dataPublic;
-    std::string dataProtected;
-    std::string dataPrivate;
-    std::string fileName;
-    std::string fileAuthor;
-    std::string fileUpdate;
-    std::string fileVersion;
-    std::string fileClassdef;
-    std::string fileTypedef;
-    std::string fileFunctiondef;
-    std::string firstpageTitle;
-    std::string firstpageHeader;
-    std::string firstpageAuthor;
-    std::string firstpageVersion;
-    std::string firstpageLibrary;
-    std::string firstpageLibname;
-    std::string firstpageFile;
-    std::string firstpageFilename;
-    std::string hppfileTitle;
-    std::string hppfileHeader;
-    std::string hppfileCountname;
-    std::string cppfileTitle;
-    std::string cppfileHeader;
-    std::string cppfileAuthor;
-    std::string cppfileVersion;
-    std::string cppfileCountname;
-    std::string libfileTitle;
-    std::string libfileHeader;
-    std::string libfileAuthor;
-    std::string libfileVersion;
-    std::string libfileCountname;
-};
-
-// libTypeListTag: a class whose name the pattern matches belongs to the library.
-struct LibraryPattern {
-    Pattern pattern;
-    std::string name;
-};
-
-struct Configuration {
-    PageWords words;
-    // Each load appends to these lists; they are never emptied.
-    std::vector<std::string> keywordIgnoreList;
-    std::vector<LibraryPattern> libraryTypeList;
-    std::vector<Pattern> classExcludeList;
-};
-
-Configuration& configuration();
 
 // Resets the run flags, then reads the file; false when it cannot be opened.
 // A bad generator.html.version raises a TextFailure.

@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "driver/banner.h"
-#include "driver/messages.h"
 #include "driver/run.h"
 #include "frontend/link.h"
+#include "ground/banner.h"
+#include "ground/failures.h"
+#include "ground/messages.h"
 #include "parser/parser.h"
 #include "preprocessor/preprocessor.h"
-#include "support/failures.h"
 
 namespace {
 
@@ -54,7 +54,7 @@ int main(int argc, char** argv) {
         printBanner();
         readTraceLevels();
         if (frontEndMode()) {
-            serveRequests();
+            serveRequests(runFromCommandLine);
         } else {
             result = runFromCommandLine(std::vector<std::string>(argv, argv + argc));
         }

@@ -6,21 +6,36 @@
 #include <stdexcept>
 
 #include "database/database.h"
-#include "driver/banner.h"
 #include "driver/config.h"
-#include "driver/messages.h"
-#include "driver/settings.h"
+#include "driver/option_scanner.h"
+#include "ground/banner.h"
+#include "ground/failures.h"
+#include "ground/messages.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
 #include "html/generate.h"
+#include "html/index_pages.h"
 #include "model/model.h"
 #include "parser/parser.h"
 #include "preprocessor/preprocessor.h"
-#include "support/failures.h"
 #include "support/paths.h"
 
 namespace zivrat {
 namespace {
 
 constexpr int kMaxTemporaryNumber = 65534;
+
+struct DriverState {
+    std::string programDirectory;
+    // argv[0], the configuration's items, then the command line's items.
+    std::vector<std::string> preprocessorArgs;
+    OptionScanner scanner;
+};
+
+DriverState& driverState() {
+    static DriverState state;
+    return state;
+}
 
 // Reports a failure of one input file; returns normally when the run goes on.
 void reportFileFailure() {
@@ -139,6 +154,33 @@ void applyOption(int letter, const std::string& value, const std::vector<std::st
     }
 }
 
+// What the long options ask of a run besides settings.
+enum class LongOptionAction { kRun, kShowUsage, kShowVersion };
+
+// Takes the long options out of the argument vector, before the letter
+// options are scanned: --lenient sets the mode; --help and --version ask for
+// the usage or the version instead of a run (the first of them counts).
+// Anything else starting with "--" stays for the letter scanner.
+LongOptionAction takeLongOptions(std::vector<std::string>& args) {
+    LongOptionAction action = LongOptionAction::kRun;
+    std::vector<std::string> kept;
+    kept.reserve(args.size());
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (i > 0 && arg == "--lenient") {
+            runSettings().lenient = true;
+        } else if (i > 0 && (arg == "--help" || arg == "--version")) {
+            if (action == LongOptionAction::kRun) {
+                action = arg == "--help" ? LongOptionAction::kShowUsage : LongOptionAction::kShowVersion;
+            }
+        } else {
+            kept.push_back(arg);
+        }
+    }
+    args.swap(kept);
+    return action;
+}
+
 // Scans the options; returns the index of the first input file.
 std::size_t scanOptions(const std::vector<std::string>& args) {
     OptionScanner& scanner = driverState().scanner;
@@ -206,11 +248,19 @@ int processOneInput(const std::string& input) {
     return processInputFile(fileToParse, ppArgs);
 }
 
+// The rebuilt model lives until the pages are written: a later run in the
+// same process (front-end mode) starts from an empty model.
+struct ClearModelAtEnd {
+    ~ClearModelAtEnd() { docModel().clear(); }
+};
+
 }  // namespace
 
-DriverState& driverState() {
-    static DriverState state;
-    return state;
+void rebuildIndexesFromDatabase() {
+    ClearModelAtEnd clearModel;
+    const TextSet libraries = readDatabaseIntoModel();
+    writeIndexPage(libraries);
+    writeLibraryPages(libraries);
 }
 
 void appendArgument(const std::string& first, const std::string& second) {
@@ -271,13 +321,21 @@ int processInputFile(const std::string& fileToParse, const std::vector<std::stri
     return result;
 }
 
-int runFromCommandLine(const std::vector<std::string>& args) {
+int runFromCommandLine(const std::vector<std::string>& commandLine) {
     int result = 0;
+    std::vector<std::string> args = commandLine;
     DriverState& state = driverState();
     const std::string programName = args.empty() ? std::string() : args[0];
     state.programDirectory = directoryPrefix(programName);
     if (outputIsBuffered()) deliverBufferedOutput();
     loadConfiguration(state.programDirectory + "zivrat.ini");
+    const LongOptionAction action = takeLongOptions(args);
+    if (action != LongOptionAction::kRun) {
+        if (action == LongOptionAction::kShowUsage) printUsage();
+        else printVersion();
+        if (outputIsBuffered()) deliverBufferedOutput();
+        return 0;
+    }
     if (args.size() < 2) printUsage();
 
     state.preprocessorArgs.assign(1, programName);

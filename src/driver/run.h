@@ -4,25 +4,17 @@
 #include <string>
 #include <vector>
 
-#include "driver/option_scanner.h"
-
 namespace zivrat {
 
 constexpr const char* kOptionString = "iav:KsbgdPpfl:123VCI:D:U:RHSh:";
-
-struct DriverState {
-    std::string programDirectory;
-    // argv[0], the configuration's items, then the command line's items.
-    std::vector<std::string> preprocessorArgs;
-    OptionScanner scanner;
-};
-
-DriverState& driverState();
 
 int runFromCommandLine(const std::vector<std::string>& args);
 
 // The per-file pipeline over the file the scanner reads.
 int processInputFile(const std::string& fileToParse, const std::vector<std::string>& ppArgs);
+
+// Rebuilds the index and library pages from the class database (-i).
+void rebuildIndexesFromDatabase();
 
 // Validates a -lo/-ld/-lb directory; returns it with a trailing separator.
 std::string checkOutputDirectory(const std::string& directory, const std::string& head);

@@ -5,10 +5,10 @@
 #include <iostream>
 #include <memory>
 
-#include "driver/messages.h"
-#include "driver/run.h"
 #include "frontend/socket.h"
-#include "support/failures.h"
+#include "ground/failures.h"
+#include "ground/frontend_hooks.h"
+#include "ground/messages.h"
 
 namespace zivrat {
 namespace {
@@ -46,6 +46,12 @@ int leadingNumber(const std::string& text) {
     return static_cast<int>(number);
 }
 
+void pollBreak() {
+    Socket* socket = linkState().socket.get();
+    if (socket == nullptr || !socket->isReadable()) return;
+    if (socket->receiveText() == kBreakRequest) throw UserBreak{};
+}
+
 void sendOutputText(const std::string& text) {
     if (Socket* socket = linkState().socket.get()) socket->sendText(text);
 }
@@ -70,6 +76,11 @@ void receiveArgument(LinkState& state) {
     std::string argument = state.socket->receiveText();
     std::cout << "argv " << argument << std::endl;
     state.arguments.push_back(argument);
+}
+
+// Sends what currentOutput holds as one text, and starts an empty buffer.
+void deliverOutput() {
+    if (outputIsBuffered()) deliverBufferedOutput();
 }
 
 // Tells the front end that the request is over, then sends what is pending
@@ -109,14 +120,12 @@ void detectFrontEnd() {
     // number would wrap round to another port: neither can be reached.
     if (state.port < 1 || state.port > 65535) throw PlainMessage{"Enable to bind"};
     state.socket = std::make_unique<Socket>(state.port);
-    useBufferedOutput(sendOutputText);
+    installFrontEndHooks({pollBreak, sendOutputText});
     waitForConnection(*state.socket);
     state.socket->sendText(kConnectAccepted);
 }
 
 bool frontEndMode() { return linkState().frontEndMode; }
-
-void serveRequests() { serveRequests(runFromCommandLine); }
 
 void serveRequests(const RunRequest& run) {
     LinkState& state = linkState();
@@ -135,16 +144,6 @@ void serveRequests(const RunRequest& run) {
     state.arguments.clear();
 }
 
-void checkBreak() {
-    Socket* socket = linkState().socket.get();
-    if (socket == nullptr || !socket->isReadable()) return;
-    if (socket->receiveText() == kBreakRequest) throw UserBreak{};
-}
-
-void deliverOutput() {
-    if (outputIsBuffered()) deliverBufferedOutput();
-}
-
 void closeFrontEnd() {
     LinkState& state = linkState();
     deliverOutput();
@@ -152,7 +151,7 @@ void closeFrontEnd() {
         state.socket->sendText(kEnd);
         state.socket.reset();
     }
-    useStandardOutput();
+    removeFrontEndHooks();
     state.arguments.clear();
 }
 

@@ -9,7 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
-#include "support/failures.h"
+#include "ground/failures.h"
 
 namespace zivrat {
 namespace {

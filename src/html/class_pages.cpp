@@ -3,9 +3,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "driver/banner.h"
-#include "driver/config.h"
-#include "driver/settings.h"
+#include "ground/banner.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
 #include "html/html_text.h"
 
 namespace zivrat {

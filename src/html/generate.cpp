@@ -1,9 +1,9 @@
 #include "html/generate.h"
 
 #include "database/database.h"
-#include "driver/messages.h"
-#include "driver/settings.h"
-#include "frontend/link.h"
+#include "ground/frontend_hooks.h"
+#include "ground/messages.h"
+#include "ground/settings.h"
 #include "html/class_pages.h"
 #include "html/index_pages.h"
 #include "model/doc_files.h"

@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cctype>
 
-#include "driver/banner.h"
-#include "driver/config.h"
-#include "driver/messages.h"
-#include "driver/settings.h"
+#include "ground/messages.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
+#include "ground/version.h"
 #include "support/clock.h"
 #include "support/paths.h"
 
@@ -64,11 +64,6 @@ const char* accessWord(std::uint32_t code) {
     static const char* const kWords[] = {"public",         "protected",         "private",
                                          "virtual public", "virtual protected", "virtual private"};
     return code < 6 ? kWords[code] : "Unknow Access Tag";
-}
-
-const char* classKindWord(std::uint32_t kind) {
-    static const char* const kWords[] = {"Struct", "Class", "Union"};
-    return kind < 3 ? kWords[kind] : "Unknow Class Type";
 }
 
 std::size_t findWord(const std::string& text, const std::string& word, std::size_t from) {

@@ -16,9 +16,8 @@ namespace zivrat {
 // "<" becomes "&lt " and ">" becomes "&gt "; nothing else changes.
 std::string escapeHtml(const std::string& text);
 
-// The words of an AccessTag (or Access) code and of a ClassKind.
+// The word of an AccessTag (or Access) code.
 const char* accessWord(std::uint32_t code);
-const char* classKindWord(std::uint32_t kind);
 
 // The position of the first occurrence of `word` at or after `from` that
 // stands alone (no letter, digit or "_" right before or after it), or npos.

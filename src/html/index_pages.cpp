@@ -4,11 +4,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "driver/banner.h"
-#include "driver/config.h"
-#include "driver/messages.h"
-#include "driver/settings.h"
-#include "frontend/link.h"
+#include "ground/banner.h"
+#include "ground/frontend_hooks.h"
+#include "ground/messages.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
 #include "html/class_pages.h"
 #include "model/doc_files.h"
 

@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "driver/messages.h"
-#include "driver/settings.h"
+#include "ground/messages.h"
+#include "ground/settings.h"
 
 namespace zivrat {
 namespace {

@@ -1,12 +1,16 @@
 #include "model/model.h"
 
-#include "driver/config.h"
-#include "driver/settings.h"
-#include "support/paths.h"
+#include "ground/page_words.h"
+#include "ground/settings.h"
 
 namespace zivrat {
 
 const char* const kAnonymousClassName = "dumCl__";
+
+const char* classKindWord(std::uint32_t kind) {
+    static const char* const kWords[] = {"Struct", "Class", "Union"};
+    return kind < 3 ? kWords[kind] : "Unknow Class Type";
+}
 
 bool ClassTag::isAbstract() const {
     for (const FunctionTag& function : functions) {

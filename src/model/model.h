@@ -16,6 +16,9 @@ namespace zivrat {
 
 enum ClassKind : std::uint32_t { Struct = 0, Class = 1, Union = 2 };
 
+// "Struct", "Class" or "Union", as pages and messages name the kind.
+const char* classKindWord(std::uint32_t kind);
+
 enum Access : std::uint32_t { Public = 0, Protected = 1, Private = 2 };
 
 // 0..2 as Access, 3..5 the same with "virtual".

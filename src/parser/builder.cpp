@@ -2,10 +2,10 @@
 
 #include <utility>
 
-#include "driver/config.h"
-#include "driver/messages.h"
-#include "frontend/link.h"
-#include "html/html_text.h"
+#include "ground/frontend_hooks.h"
+#include "ground/messages.h"
+#include "ground/page_words.h"
+#include "model/model.h"
 #include "support/paths.h"
 
 namespace zivrat {

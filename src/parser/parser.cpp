@@ -17,6 +17,7 @@ std::exception_ptr& parseFailure() {
 bool openScannerInput(const std::string& path) {
     closeScannerInput();
     scannerState().input = std::fopen(path.c_str(), "rb");
+    scannerState().inputPath = path;
     return scannerState().input != nullptr;
 }
 

@@ -3,11 +3,12 @@
 #include <ostream>
 #include <string>
 
-#include "driver/messages.h"
-#include "frontend/link.h"
+#include "ground/failures.h"
+#include "ground/messages.h"
+#include "ground/run_counters.h"
+#include "ground/settings.h"
 #include "preprocessor/condition_grammar.h"
 #include "preprocessor/preprocessor_state.h"
-#include "support/failures.h"
 
 namespace zivrat {
 
@@ -31,7 +32,9 @@ Preprocessor::Preprocessor(const std::vector<std::string>& args)
       pool_(kPoolSize),
       table_(kTableSize),
       buffer_(kLongNames + 2 * kBlockSize + 1 + 255),
-      workLimit_(preprocessorLimits().workBytes) {}
+      workLimit_(preprocessorLimits().workBytes) {
+    options_.lenient = runSettings().lenient;
+}
 
 Preprocessor::~Preprocessor() {
     for (IncludeLevel& level : levels_) {
@@ -145,6 +148,7 @@ void Preprocessor::startUp() {
     IncludeLevel& level = levels_[0];
     level.fileName = "command line";
     readingCommandLine_ = true;
+    definePredefinedNames();
     for (const std::string& text : options_.defines) applyDefineOption(text);
     for (const std::string& text : options_.undefines) applyUndefineOption(text);
     defineFromText("__LINE__ 1");
@@ -217,6 +221,7 @@ void Preprocessor::report(const std::string& text, bool counted) {
     out << "line " << level.line << ": " << text << '\n';
     messageDone();
     if (counted) ++errors_;
+    else ++runCounters().warnings;
 }
 
 // An error reported at another place than the current one (a macro call).

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
+
 namespace zivrat {
 
 std::string withTrailingSeparator(const std::string& directory) {
@@ -42,6 +44,14 @@ bool staysInsideFolder(const std::string& name) {
         if (end == std::string::npos) return true;
         start = end + 1;
     }
+}
+
+std::string canonicalPath(const std::string& path) {
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (resolved == nullptr) return path;
+    std::string result(resolved);
+    std::free(resolved);
+    return result;
 }
 
 bool isDirectory(const std::string& path) {

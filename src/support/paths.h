@@ -26,6 +26,9 @@ std::string baseNameOf(const std::string& path);
 bool staysInsideFolder(const std::string& name);
 
 bool pathExists(const std::string& path);
+// The absolute path with "." and ".." and links resolved; the path itself
+// when it cannot be resolved.
+std::string canonicalPath(const std::string& path);
 bool isDirectory(const std::string& path);
 
 // Last modification time; false when the file cannot be examined.

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "database/btree_on_disk.h"
-#include "driver/messages.h"
-#include "support/failures.h"
+#include "ground/failures.h"
+#include "ground/messages.h"
 
 namespace zivrat::test {
 

@@ -3,10 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include "common/run_state.h"
 #include "common/temp_dir.h"
 #include "database/btree_on_disk.h"
 #include "database_files.h"
-#include "driver/settings.h"
+#include "driver/run.h"
+#include "ground/settings.h"
 #include "model/model.h"
 #include "support/paths.h"
 #include "support/text_set.h"
@@ -14,19 +16,14 @@
 namespace zivrat::test {
 namespace {
 
-class DatabaseStepsTest : public ::testing::Test {
+class DatabaseStepsTest : public RunStateTest {
 protected:
     void SetUp() override {
-        runSettings() = RunSettings();
+        RunStateTest::SetUp();
         runSettings().buildDatabase = true;
         runSettings().databasePath = dir.path() + "/";
         runSettings().htmlPath = dir.path() + "/";
         runSettings().docPath = dir.path() + "/";
-        docModel().clear();
-    }
-    void TearDown() override {
-        docModel().clear();
-        runSettings() = RunSettings();
     }
 
     ClassTag& addClass(const std::string& name, const std::string& library = "misc",

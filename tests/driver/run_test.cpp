@@ -5,11 +5,11 @@
 #include <sstream>
 
 #include "common/temp_dir.h"
-#include "driver/messages.h"
 #include "driver/option_scanner.h"
 #include "driver/run.h"
-#include "driver/settings.h"
-#include "support/failures.h"
+#include "ground/failures.h"
+#include "ground/messages.h"
+#include "ground/settings.h"
 
 namespace zivrat {
 namespace {

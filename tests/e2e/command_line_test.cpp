@@ -1,14 +1,12 @@
 // End-to-end runs of the binary: banner, usage, option failures, statuses.
 #include <gtest/gtest.h>
 
+#include "common/console_texts.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 
 namespace zivrat::test {
 namespace {
-
-const char* const kBanner = "Zivrat Version 1.0.2\n";
-const char* const kNoIni = "Zivrat Warning : no zivrat.ini file found, default language : English\n";
 
 const char* const kUsage =
     "usage : zivrat [flags] [files...]\n"
@@ -31,7 +29,7 @@ const char* const kUsage =
 TEST(CommandLine, NoArgumentsPrintsUsageAndEndsOk) {
     TempDir dir;
     RunResult run = runZivrat(dir.path(), {});
-    EXPECT_EQ(run.out, std::string(kBanner) + kNoIni + kUsage + "zivrat: No input files\n\nOk\n");
+    EXPECT_EQ(run.out, kBannerLine + kNoIniWarning + kUsage + "zivrat: No input files\n\nOk\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
 }
@@ -42,12 +40,12 @@ TEST(CommandLine, NoArgumentsPrintsUsageAndEndsOk) {
 namespace zivrat::test {
 namespace {
 
-std::string startOfRun() { return std::string(kBanner) + kNoIni; }
+std::string startOfRun() { return kBannerLine + kNoIniWarning; }
 
 TEST(CommandLine, VersionAloneGoesOnToTheEnd) {
     TempDir dir;
     RunResult run = runZivrat(dir.path(), {"-V"});
-    EXPECT_EQ(run.out, startOfRun() + "1.0.2\nzivrat: No input files\n\nOk\n");
+    EXPECT_EQ(run.out, startOfRun() + kVersionText + "\nzivrat: No input files\n\nOk\n");
     EXPECT_EQ(run.status, 0);
 }
 
@@ -136,7 +134,7 @@ TEST(CommandLine, BadConfigurationEndsTheProgram) {
     TempDir dir;
     dir.write("zivrat.ini", "[Common]\ngenerator.html.version = \"4\"\n");
     RunResult version = runZivrat(dir.path(), {});
-    EXPECT_EQ(version.out.rfind(kBanner, 0), 0u);
+    EXPECT_EQ(version.out.rfind(kBannerLine, 0), 0u);
     EXPECT_EQ(version.out.find("Ok"), std::string::npos);
     EXPECT_EQ(version.err,
               "Zivrat Error : INI generator.html.version must be 1,2 or 3 in file zivrat.ini\n");
@@ -170,7 +168,7 @@ TEST(CommandLine, ConfigurationBesideTheProgram) {
     TempDir dir;
     dir.write("zivrat.ini", readFile(sourceDirectory() + "/config/zivrat.ini"));
     RunResult run = runZivrat(dir.path(), {"-V"});
-    EXPECT_EQ(run.out, std::string(kBanner) + "1.0.2\nzivrat: No input files\n\nOk\n");
+    EXPECT_EQ(run.out, kBannerLine + kVersionText + "\nzivrat: No input files\n\nOk\n");
 }
 
 }  // namespace

@@ -11,12 +11,13 @@
 #include <iostream>
 #include <thread>
 
-#include "driver/banner.h"
-#include "driver/messages.h"
 #include "driver/run.h"
-#include "driver/settings.h"
 #include "frontend/link.h"
-#include "support/failures.h"
+#include "ground/banner.h"
+#include "ground/failures.h"
+#include "ground/frontend_hooks.h"
+#include "ground/messages.h"
+#include "ground/settings.h"
 
 namespace {
 

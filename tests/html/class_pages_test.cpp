@@ -2,7 +2,7 @@
 // pages without and with frames.
 #include <sstream>
 
-#include "driver/banner.h"
+#include "ground/banner.h"
 #include "html/class_pages.h"
 #include "html/page_fixture.h"
 

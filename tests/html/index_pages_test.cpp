@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <set>
 
-#include "driver/banner.h"
+#include "ground/banner.h"
 #include "html/generate.h"
 #include "html/index_pages.h"
 #include "html/page_fixture.h"

@@ -4,24 +4,20 @@
 
 #include <memory>
 
+#include "common/run_state.h"
 #include "common/temp_dir.h"
-#include "driver/settings.h"
+#include "ground/settings.h"
 #include "model/doc_files.h"
 #include "model/model.h"
 
 namespace zivrat::test {
 namespace {
 
-class DocFiles : public ::testing::Test {
+class DocFiles : public RunStateTest {
 protected:
     void SetUp() override {
-        runSettings() = RunSettings();
+        RunStateTest::SetUp();
         runSettings().docPath = dir.path() + "/";
-        docModel().clear();
-    }
-    void TearDown() override {
-        docModel().clear();
-        runSettings() = RunSettings();
     }
 
     // Class Foo: int count, char* name, Foo& self; Foo(int), virtual ~Foo(),

@@ -3,24 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "declaration_grammar.h"
-#include "driver/messages.h"
-#include "driver/settings.h"
+#include "ground/messages.h"
+#include "ground/settings.h"
 #include "parser/parser.h"
 #include "parser/scanner.h"
 
 namespace zivrat::test {
-namespace {
-
-// Collects currentOutput while it lives.
-class ConsoleCapture {
-public:
-    explicit ConsoleCapture(std::string& into) {
-        useBufferedOutput([&into](const std::string& text) { into += text; });
-    }
-    ~ConsoleCapture() { useStandardOutput(); }
-};
-
-}  // namespace
 
 ParsedText::ParsedText(const std::string& text, bool insertComments) {
     runSettings().insertComments = insertComments;

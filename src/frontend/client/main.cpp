@@ -20,7 +20,7 @@
 #include <vector>
 
 #include "frontend/socket.h"
-#include "support/failures.h"
+#include "ground/failures.h"
 #include "support/paths.h"
 
 namespace zivrat {

@@ -1,8 +1,9 @@
-#include "driver/banner.h"
+#include "ground/banner.h"
 
 #include <iostream>
 
-#include "driver/messages.h"
+#include "ground/messages.h"
+#include "ground/version.h"
 
 namespace zivrat {
 namespace {
@@ -41,13 +42,13 @@ const char* const kUsageLines[] = {
 }  // namespace
 
 void printBanner() {
-    currentOutput() << "Zivrat Version" << " " << "1" << "." << "0.2" << endLine;
+    currentOutput() << "Zivrat Version " << kVersionText << endLine;
     std::string& line = headLine();
     line.clear();
     for (unsigned char c : kEncipheredHeadLine) line += static_cast<char>(c ^ kHeadLineKey);
 }
 
-void printVersion() { currentOutput() << "1" << "." << "0.2" << std::endl; }
+void printVersion() { currentOutput() << kVersionText << std::endl; }
 
 void printUsage() {
     for (const char* line : kUsageLines) currentOutput() << line;

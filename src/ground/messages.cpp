@@ -1,15 +1,26 @@
-#include "driver/messages.h"
+#include "ground/messages.h"
 
 #include <iostream>
+#include <sstream>
 
-#include "driver/settings.h"
+#include "ground/settings.h"
 
 namespace zivrat {
+namespace {
+
+// Where ordinary console output goes: standard output, or in front-end mode a
+// memory buffer whose text is handed to a delivery callback.
+struct ConsoleState {
+    std::ostringstream buffer;
+    std::function<void(const std::string&)> deliver;  // set in front-end mode
+};
 
 ConsoleState& consoleState() {
     static ConsoleState state;
     return state;
 }
+
+}  // namespace
 
 bool outputIsBuffered() { return static_cast<bool>(consoleState().deliver); }
 

@@ -1,4 +1,4 @@
-#include "driver/settings.h"
+#include "ground/settings.h"
 
 namespace zivrat {
 
@@ -7,7 +7,7 @@ void RunSettings::resetFlags() {
     htmlVersion = defaults.htmlVersion;
     frames = pictures = buildDatabase = addToDatabase = groupware = false;
     docSkeleton = keepTemporary = rebuildIndexes = shortNames = false;
-    useHeaderFile = insertComments = false;
+    useHeaderFile = insertComments = lenient = false;
     preprocess = true;
 }
 

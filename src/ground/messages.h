@@ -4,19 +4,9 @@
 
 #include <functional>
 #include <ostream>
-#include <sstream>
 #include <string>
 
 namespace zivrat {
-
-// Where ordinary console output goes: standard output, or in front-end mode a
-// memory buffer whose text is handed to a delivery callback.
-struct ConsoleState {
-    std::ostringstream buffer;
-    std::function<void(const std::string&)> deliver;  // set in front-end mode
-};
-
-ConsoleState& consoleState();
 
 std::ostream& currentOutput();
 bool outputIsBuffered();

@@ -1,5 +1,5 @@
 // The failure kinds that travel up to the run driver. Besides these, a
-// yError (driver/messages.h) is raised for messages that carry a level.
+// yError (ground/messages.h) is raised for messages that carry a level.
 #pragma once
 
 #include <stdexcept>

@@ -5,8 +5,6 @@
 
 namespace zivrat {
 
-constexpr const char* kVersionText = "1.0.2";
-
 // Writes the banner and decodes the head line that pages carry in their head.
 void printBanner();
 void printVersion();

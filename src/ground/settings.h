@@ -21,6 +21,9 @@ struct RunSettings {
     bool shortNames = false;
     bool useHeaderFile = false;
     bool insertComments = false;
+    // Tolerance of today's headers and one index for the whole run
+    // (--lenient, or generator.lenient = "yes").
+    bool lenient = false;
 
     // Set once at program start; a later run keeps what an earlier one set.
     int verboseLevel = 2;
