@@ -11,14 +11,18 @@
 namespace zivrat::test {
 namespace {
 
-// The sample configuration with one value replaced.
-std::string configurationWith(const std::string& key, const std::string& value) {
-    std::string ini = readFile(sourceDirectory() + "/config/zivrat.ini");
+// The configuration with the first value of the key replaced.
+std::string withValue(std::string ini, const std::string& key, const std::string& value) {
     std::string line = key + " = \"";
     std::size_t at = ini.find(line);
     std::size_t end = ini.find('"', at + line.size());
     ini.replace(at, end + 1 - at, line + value + "\"");
     return ini;
+}
+
+// The sample configuration with one value replaced.
+std::string configurationWith(const std::string& key, const std::string& value) {
+    return withValue(readFile(sourceDirectory() + "/config/zivrat.ini"), key, value);
 }
 
 class PageNamesFromData : public ::testing::Test {
@@ -57,9 +61,8 @@ TEST_F(PageNamesFromData, ConfiguredLibraryNamesLeadingOutAreRefused) {
     EXPECT_EQ(run({"-lo", "out", "a.h"}).status, 255);
     EXPECT_FALSE(root.exists("work/lost.html"));
 
-    std::string ini = configurationWith("generator.lib.type", "^A");
-    root.write("work/zivrat.ini", ini.replace(ini.find("generator.lib.name = \"\""), 23,
-                                              "generator.lib.name = \"x/../../lost\""));
+    root.write("work/zivrat.ini", withValue(configurationWith("generator.lib.type", "^A"),
+                                            "generator.lib.name", "x/../../lost"));
     EXPECT_EQ(run({"-lo", "out", "a.h"}).status, 255);
     EXPECT_FALSE(root.exists("work/lost.html"));
 }
@@ -114,10 +117,9 @@ TEST(ForgedJournal, TheRebuildEndsAndTheDatabaseStaysAsItIs) {
 
 TEST(ConfigurationPreprocessorItems, ItemsThatAreNoDefinitionsAreDropped) {
     TempDir dir;
-    std::string ini = configurationWith("generator.preprocessor.define", "o -DSIZE=4 -DTWO");
-    std::string key = "generator.preprocessor.include = \"\"";
-    ini.replace(ini.find(key), key.size(), "generator.preprocessor.include = \"-Iinc -P\"");
-    dir.write("zivrat.ini", ini);
+    dir.write("zivrat.ini",
+              withValue(configurationWith("generator.preprocessor.define", "o -DSIZE=4 -DTWO"),
+                        "generator.preprocessor.include", "-Iinc -P"));
     dir.write("inc/b.h", "class B {};\n");
     dir.write("a.h", "#include <b.h>\nclass A { int x[SIZE + TWO]; };\n");
     RunResult run = runZivrat(dir.path(), {"-1", "-K", "a.h"});
