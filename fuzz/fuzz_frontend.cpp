@@ -9,10 +9,11 @@
 #include <thread>
 #include <vector>
 
-#include "ground/messages.h"
 #include "frontend/link.h"
 #include "frontend/socket.h"
 #include "fuzz_support.h"
+#include "ground/frontend_hooks.h"
+#include "ground/messages.h"
 
 namespace {
 
