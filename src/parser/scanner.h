@@ -48,7 +48,8 @@ void skipBraces(bool leaveClosing);
 void skipParentheses(bool leaveClosing);
 // Reads up to and including the terminator; false at end of input.
 bool skipToText(std::string_view terminator);
-// The same, appending what is read to the pending comment.
+// The same, appending what is read, the terminator excepted, to the pending
+// comment.
 bool captureToText(std::string_view terminator);
 void pushBackText(std::string_view text);
 

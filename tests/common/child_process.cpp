@@ -15,8 +15,10 @@ namespace zivrat::test {
 namespace {
 
 std::vector<std::string> childEnvironment(const std::map<std::string, std::string>& extra) {
+    // Without PATH, a zivrat installed on this machine cannot lend the runs
+    // the zivrat.ini beside it.
     static const char* const kDropped[] = {"GUIZIVRAT", "TMP", "YYDEBUG", "YYDEBUG2", "TZ",
-                                           "SOURCE_DATE_EPOCH"};
+                                           "SOURCE_DATE_EPOCH", "PATH"};
     std::vector<std::string> env;
     for (char** entry = environ; *entry != nullptr; ++entry) {
         std::string text = *entry;

@@ -1,5 +1,6 @@
 // End-to-end runs of the binary: banner, usage, option failures, statuses.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "common/console_texts.h"
 #include "common/run_zivrat.h"
@@ -169,6 +170,26 @@ TEST(CommandLine, ConfigurationBesideTheProgram) {
     dir.write("zivrat.ini", readFile(sourceDirectory() + "/config/zivrat.ini"));
     RunResult run = runZivrat(dir.path(), {"-V"});
     EXPECT_EQ(run.out, kBannerLine + kVersionText + "\nzivrat: No input files\n\nOk\n");
+}
+
+// Started by its name alone, as a shell starts an installed program, zivrat
+// reads the zivrat.ini beside the program that PATH names.
+TEST(CommandLine, ConfigurationBesideTheProgramFoundOnPath) {
+    TempDir dir;
+    dir.write("zivrat.ini", "[Common]\ngenerator.html.version = \"4\"\n");
+    ::chmod(dir.write("tool/zivrat", "").c_str(), 0755);
+    dir.write("tool/zivrat.ini", readFile(sourceDirectory() + "/config/zivrat.ini"));
+    const std::string quiet = kBannerLine + kVersionText + "\nzivrat: No input files\n\nOk\n";
+    RunResult onPath = runZivrat(dir.path(), {"-V"}, {{"PATH", dir.file("none") + ":" + dir.file("tool")}});
+    EXPECT_EQ(onPath.out, quiet);
+    EXPECT_EQ(onPath.status, 0);
+
+    // The build puts the sample beside the built program.
+    const std::string built = zivratBinary().substr(0, zivratBinary().rfind('/'));
+    EXPECT_EQ(runZivrat(dir.path(), {"-V"}, {{"PATH", built}}).out, quiet);
+
+    // Found nowhere on PATH, the name leaves the current folder's file.
+    EXPECT_EQ(runZivrat(dir.path(), {"-V"}, {{"PATH", dir.file("none")}}).status, 255);
 }
 
 }  // namespace

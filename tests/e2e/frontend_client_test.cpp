@@ -15,10 +15,10 @@ TEST(FrontEndClient, FindsZivratBesideItselfAndPrintsTheOutputAsItComes) {
     TempDir dir;
     dir.write("a.h", "int a;\n");
     ChildProcess client(frontClientCommand(dir.path(), {"-1", "-P", "a.h", "missing.h"}));
-    EXPECT_EQ(client.waitForExit(), 0);
-    // The configuration is looked for beside zivrat, in the build folder.
-    EXPECT_EQ(client.out(), kBannerLine + kNoIniWarning +
-                                "a.h\nparsing ...\nmissing.h\n\nOk\n\nOk\n");
+    // The run's result is that of its last input, which failed.
+    EXPECT_EQ(client.waitForExit(), 255);
+    // The configuration is read beside zivrat: the build puts the sample there.
+    EXPECT_EQ(client.out(), kBannerLine + "a.h\nparsing ...\nmissing.h\n\nOk\n\nOk\n");
     // What zivrat writes on its error stream is the user's to see.
     EXPECT_EQ(client.err(), "Zivrat Erreur : SYSTEM Impossible de trouver le fichier 'missing.h'");
 }
@@ -36,6 +36,20 @@ TEST(FrontEndClient, ReadsTheConfigurationBesideTheZivratItIsGiven) {
     // --trace shows the link's traces from zivrat's standard output.
     EXPECT_NE(client.err().find("argc 4\nargv tool/zivrat\nargv -1\nargv -P\nargv a.h\n__start__\n"),
               std::string::npos);
+}
+
+TEST(FrontEndClient, EndsWithTheStatusThatZivratsOwnRunEndsWith) {
+    TempDir dir;
+    dir.write("a.h", "int a;\n");
+    dir.write("bad.h", "class A { int x; };\n}}}\n");
+    const std::vector<std::vector<std::string>> runs = {
+        {"-1", "-P", "a.h"}, {"-1", "bad.h"}, {"-1", "-P", "missing.h"}, {"-f", "a.h"}, {"-V"}};
+    const int expected[] = {0, 1, 255, 255, 0};
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        ChildProcess client(frontClientCommand(dir.path(), runs[i]));
+        EXPECT_EQ(client.waitForExit(), expected[i]) << i;
+        EXPECT_EQ(runZivrat(dir.path(), runs[i]).status, expected[i]) << i;
+    }
 }
 
 TEST(FrontEndClient, RefusesAMissingProgramAndUnknownOptions) {

@@ -131,6 +131,28 @@ TEST(FrontEndLink, OddCountsAndLongOrUnterminatedDatagramsAreTakenSafely) {
               std::string::npos);
 }
 
+// Asked for after a run, the result of the run comes back: 0, -1 after a
+// failed input or a start with nothing to run, or the parser's result.
+TEST(FrontEndLink, TheResultOfTheLastRunIsSentWhenAskedFor) {
+    Conversation talk({{"a.h", "int a;\n"}, {"bad.h", "class A { int x; };\n}}}\n"}});
+    talk.open();
+    EXPECT_EQ(talk.peer->askResult(), "0");
+    talk.run({"zivrat", "-1", "-P", "missing.h"});
+    EXPECT_EQ(talk.peer->askResult(), "-1");
+    // Asked again, the same answer; the run before does not linger.
+    EXPECT_EQ(talk.peer->askResult(), "-1");
+    talk.run({"zivrat", "-1", "-P", "missing.h", "a.h"});
+    EXPECT_EQ(talk.peer->askResult(), "0");
+    talk.run({"zivrat", "-1", "bad.h"});
+    EXPECT_EQ(talk.peer->askResult(), "1");
+    talk.peer->send("__argc__");
+    talk.peer->send("0");
+    talk.start();
+    EXPECT_EQ(talk.peer->askResult(), "-1");
+    EXPECT_EQ(talk.peer->receive(300ms), std::nullopt);
+    talk.close();
+}
+
 TEST(FrontEndLink, AnUnusablePortIsASocketErrorWithStatusOne) {
     TempDir dir;
     LinkedProgram first(dir.path(), zivratBinary());

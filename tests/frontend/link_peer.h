@@ -117,6 +117,14 @@ public:
         }
     }
 
+    // Asks for the result of the last run: the text that follows the
+    // program's "__result__" (nothing when the answer is not that).
+    std::optional<std::string> askResult() {
+        send("__result__");
+        if (receive() != "__result__") return std::nullopt;
+        return receive();
+    }
+
     // The texts up to and including "__fin__" (fewer when time runs out).
     std::vector<std::string> receiveUntilEnd(ChildClock::duration patience = 20s) {
         std::vector<std::string> texts;

@@ -60,6 +60,8 @@ TEST(FrontEndBreak, ABreakDuringThePagesOfTheSecondInputEndsTheRun) {
                                                "generating ...\n", "Zivrat stop by user break ...\n", "\n", "Ok\n",
                                                "__fin__"}));
     EXPECT_EQ(talk.peer.receive(), "");
+    // A stopped run has failed.
+    EXPECT_EQ(talk.peer.askResult(), "-1");
 
     talk.peer.send("__fin__");
     EXPECT_EQ(talk.peer.receiveUntilEnd(), (std::vector<std::string>{"\n", "Ok\n", "", "__fin__"}));
@@ -114,7 +116,7 @@ TEST(FrontEndClientStop, CtrlCAsksForABreakAndTheConversationEndsNormally) {
     ClientOnStandIn front({"a.h", "b.h", "c.h"}, {});
     ASSERT_TRUE(front.client.waitForOutput("b.h\ngenerating ...\n"));
     front.client.signal(SIGINT);
-    EXPECT_EQ(front.client.waitForExit(), 0);
+    EXPECT_EQ(front.client.waitForExit(), 130);
     EXPECT_EQ(front.client.out(),
               kBannerLine + "a.h\ngenerating ...\nb.h\ngenerating ...\n"
               "Zivrat stop by user break ...\n\nOk\n\nOk\n");

@@ -172,6 +172,37 @@ TEST_F(ModelConstruction, CommentsAttachToTheNextRecord) {
     EXPECT_EQ(a.data[2].description, "");
 }
 
+TEST_F(ModelConstruction, CommentsKeepTheirLastCharacters) {
+    ParsedText parsed("class A {\n"
+                      "  // a List<T>*\n"
+                      "  int x;\n"
+                      "  /* two stars **/\n"
+                      "  int y;\n"
+                      "  /// ends in *\n"
+                      "  int z;\n"
+                      "};\n"
+                      "/*{ COMMENT{ a C*} }*/\n"
+                      "class B {};",
+                      true);
+    const ClassTag& a = parsed.classNamed("A");
+    EXPECT_EQ(a.data[0].description, " a List<T>*");
+    EXPECT_EQ(a.data[1].description, " two stars *");
+    EXPECT_EQ(a.data[2].description, " ends in *");
+    EXPECT_EQ(parsed.classNamed("B").description, " a C*");
+}
+
+TEST_F(ModelConstruction, TemplateTypedefsKeepTheDeclaredName) {
+    ParsedText parsed("# 1 \"t.h\"\n"
+                      "template <class T> class List { public: class Iter {}; };\n"
+                      "typedef List < int > IntList;\n"
+                      "typedef List<char> IntList;\n"
+                      "typedef List<int>::Iter Walker;\n");
+    EXPECT_EQ(parsed.result, 0);
+    EXPECT_EQ(parsed.file("t.h").typedefNames,
+              (std::vector<std::string>{" List < int > IntList", " List < char > IntList",
+                                        " List < int >::Iter Walker"}));
+}
+
 TEST_F(ModelConstruction, TripleSlashCommentsWithoutInsertOption) {
     ParsedText parsed("class A {\n  /* plain */ int x;\n  ///\n  int y;\n  /// doc\n  int z;\n};");
     const ClassTag& a = parsed.classNamed("A");
