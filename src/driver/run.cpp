@@ -211,6 +211,24 @@ private:
     std::string temporary_;
 };
 
+bool isDefinitionOrFolder(const std::string& item) {
+    return item.size() > 2 && (item.compare(0, 2, "-D") == 0 || item.compare(0, 2, "-I") == 0);
+}
+
+// Only definitions and include folders of the configuration reach the
+// preprocessor: any other item would be an option of its own there (an "-o"
+// item would send its output elsewhere and fail every input).
+void appendConfigurationItems(const std::string& key, const std::string& text) {
+    for (const std::string& item : preprocessorItemsOf(text)) {
+        if (isDefinitionOrFolder(item)) {
+            driverState().preprocessorArgs.push_back(item);
+            continue;
+        }
+        currentOutput() << "Zivrat Warning : " << key << " item '" << item
+                        << "' is neither a definition nor an include folder: ignored" << endLine;
+    }
+}
+
 int processOneInput(const std::string& input) {
     RunSettings& settings = runSettings();
     std::vector<std::string>& ppArgs = driverState().preprocessorArgs;
@@ -352,12 +370,8 @@ int runFromCommandLine(const std::vector<std::string>& commandLine) {
 
     state.preprocessorArgs.assign(1, programName);
     const PageWords& words = configuration().words;
-    for (const std::string& item : preprocessorItemsOf(words.generatorPreprocessorDefine)) {
-        state.preprocessorArgs.push_back(item);
-    }
-    for (const std::string& item : preprocessorItemsOf(words.generatorPreprocessorInclude)) {
-        state.preprocessorArgs.push_back(item);
-    }
+    appendConfigurationItems("generator.preprocessor.define", words.generatorPreprocessorDefine);
+    appendConfigurationItems("generator.preprocessor.include", words.generatorPreprocessorInclude);
 
     try {
         std::size_t first = scanOptions(args);

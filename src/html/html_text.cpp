@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ground/messages.h"
 #include "ground/page_words.h"
 #include "ground/settings.h"
 #include "ground/version.h"
@@ -310,6 +311,12 @@ std::string classFilePageName(const ClassTag& tag) {
 std::string pagePath(const std::string& pageName) { return runSettings().htmlPath + pageName; }
 
 bool openPage(std::ofstream& page, const std::string& pageName) {
+    // Library names and the first page's name come from the configuration
+    // and from dico.dat records, which may be damaged or hostile.
+    if (!staysInsideFolder(pageName)) {
+        throw yError("page '" + pageName + "' would be written outside the output folder: refused\n",
+                     kSystem);
+    }
     page.open(pagePath(pageName), std::ios::out | std::ios::trunc | std::ios::binary);
     return page.is_open();
 }

@@ -100,7 +100,8 @@ std::string classFilePageName(const ClassTag& tag);
 std::string pagePath(const std::string& pageName);
 
 // Opens a page in the HTML directory, replacing it; false when it cannot be
-// created (the page is then skipped without a message).
+// created (the page is then skipped without a message). A name that would
+// lead outside the HTML directory is refused with a failure.
 bool openPage(std::ofstream& page, const std::string& pageName);
 
 // The names of a class's two frame pages, upper first; with short names

@@ -1,6 +1,7 @@
 #include "preprocessor/preprocessor.h"
 
 #include <ostream>
+#include <string>
 
 #include "ground/failures.h"
 #include "ground/messages.h"
@@ -18,6 +19,11 @@ int preprocess(const std::vector<std::string>& args) {
 
 void setConditionTraceLevel(int level) { pp::conditionTraceLevel() = level; }
 
+PreprocessorLimits& preprocessorLimits() {
+    static PreprocessorLimits limits;
+    return limits;
+}
+
 namespace pp {
 
 Preprocessor::Preprocessor(const std::vector<std::string>& args)
@@ -25,7 +31,8 @@ Preprocessor::Preprocessor(const std::vector<std::string>& args)
       programName_(args.empty() ? std::string() : args[0]),
       pool_(kPoolSize),
       table_(kTableSize),
-      buffer_(kLongNames + 2 * kBlockSize + 1 + 255) {
+      buffer_(kLongNames + 2 * kBlockSize + 1 + 255),
+      workLimit_(preprocessorLimits().workBytes) {
     options_.lenient = runSettings().lenient;
 }
 
@@ -199,6 +206,12 @@ void Preprocessor::finishSource() {
     flushOutput(end_);
     flushOutputFile();
     if (std::ferror(output_)) error("Problems with writing output file; probably out of temp space");
+}
+
+void Preprocessor::stopForWork() {
+    error("input too large: more than " + std::to_string(workLimit_) +
+          " bytes read and expanded, preprocessing stopped");
+    throw FatalStop{};
 }
 
 void Preprocessor::report(const std::string& text, bool counted) {

@@ -64,6 +64,19 @@ bool pathExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
+bool staysInsideFolder(const std::string& name) {
+    if (!name.empty() && name[0] == kDirectorySeparator) return false;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = name.find(kDirectorySeparator, start);
+        if (name.compare(start, end == std::string::npos ? std::string::npos : end - start, "..") == 0) {
+            return false;
+        }
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
+}
+
 std::string canonicalPath(const std::string& path) {
     char* resolved = ::realpath(path.c_str(), nullptr);
     if (resolved == nullptr) return path;

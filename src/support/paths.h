@@ -28,6 +28,10 @@ std::string programFolder(const std::string& programName, const char* searchPath
 // The part of a path after its last "/", else after its last "\", else all of it.
 std::string baseNameOf(const std::string& path);
 
+// Whether a name joined to a folder names something inside that folder: it
+// is not absolute and no part of it is "..".
+bool staysInsideFolder(const std::string& name);
+
 bool pathExists(const std::string& path);
 // The absolute path with "." and ".." and links resolved; the path itself
 // when it cannot be resolved.
