@@ -80,77 +80,96 @@ void followRawBraces(LenientState& state) {
     for (; balance > 0; --balance) state.braces.push_back(false);
 }
 
-LenientToken scanOne() {
+// Scans the next token into `token`.
+void scanOne(LenientToken& token) {
     LenientState& state = lenientState();
-    LenientToken token;
     if (!state.scannedBack.empty()) {
         token = state.scannedBack.front();
         state.scannedBack.pop_front();
-        return token;
+        return;
     }
+    token.token = 0;
+    token.value.text[0] = '\0';
     // The end of input is given again without asking the scanner.
-    if (state.reachedEnd) return token;
+    if (state.reachedEnd) return;
     token.token = nextToken(token.value);
     state.reachedEnd = token.token == 0;
-    return token;
 }
 
 // Skips a balanced group that starts with the token just scanned (or none).
 void skipGroup(LenientToken& next, int open, int close) {
     if (next.token != open) return;
     for (int depth = 1; depth > 0;) {
-        next = scanOne();
+        scanOne(next);
         if (next.token == 0) return;
         if (next.token == open) ++depth;
         if (next.token == close) --depth;
     }
-    next = scanOne();
+    scanOne(next);
 }
 
-// The next token with the words of newer headers taken out.
-LenientToken scanFiltered() {
-    LenientToken token = scanOne();
+// Takes the words of newer headers out, from the token just scanned on.
+void filterWords(LenientToken& token) {
     for (;;) {
         if (token.token == TOKEN_VOLATILE) {
-            token = scanOne();
+            scanOne(token);
             continue;
         }
         if (token.token == '[') {
-            LenientToken next = scanOne();
+            LenientToken next;
+            scanOne(next);
             if (next.token != '[') {
                 lenientState().scannedBack.push_back(next);
-                return token;
+                return;
             }
             // [[attribute]]
             int depth = 2;
             while (depth > 0 && next.token != 0) {
-                next = scanOne();
+                scanOne(next);
                 if (next.token == '[') ++depth;
                 if (next.token == ']') --depth;
             }
-            token = scanOne();
+            scanOne(token);
             continue;
         }
-        if (token.token != TOKEN_IDENTIFIER) return token;
+        if (token.token != TOKEN_IDENTIFIER) return;
         auto rule = wordRules().find(textOf(token.value));
-        if (rule == wordRules().end()) return token;
+        if (rule == wordRules().end()) return;
         if (rule->second == WordRule::Inline) {
             token.token = TOKEN_INLINE;
-            return token;
+            return;
         }
-        token = scanOne();
+        scanOne(token);
         if (rule->second == WordRule::DropWithParentheses) skipGroup(token, '(', ')');
+    }
+}
+
+void scanFiltered(LenientToken& token) {
+    scanOne(token);
+    filterWords(token);
+}
+
+// Tokens that the filter never changes when they come first.
+bool passesUnchanged(int token) {
+    switch (token) {
+        case 0: case TOKEN_IDENTIFIER: case TOKEN_CLCL: case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION:
+        case ':': case '=': case '[': case TOKEN_USING: case TOKEN_TEMPLATE: case TOKEN_EXTERN: case TOKEN_INLINE:
+        case TOKEN_NAMESPACE: case TOKEN_ANDAND: case TOKEN_VOLATILE:
+            return false;
+        default:
+            return true;
     }
 }
 
 // The token `index` places ahead, or a null token (number -1) when getting
 // it would scan past a token after which the grammar reads raw text.
 const LenientToken& peek(std::size_t index) {
-    static const LenientToken unknown{-1, {}};
+    static const LenientToken unknown(-1);
     LenientState& state = lenientState();
     while (state.ahead.size() <= index) {
         if (!state.ahead.empty() && readsRawAfter(state.ahead.back().token)) return unknown;
-        state.ahead.push_back(scanFiltered());
+        state.ahead.emplace_back();
+        scanFiltered(state.ahead.back());
     }
     return state.ahead[index];
 }
@@ -245,10 +264,10 @@ LenientToken takeCompoundName() {
 // A qualified name worth joining: two or more names, not an out-of-class
 // definition of a known class's member ("A::f(").
 bool startsQualifiedType(const LenientState& state) {
-    const LenientToken& first = peek(0);
-    if (first.token == TOKEN_CLCL) return isName(peek(1).token) && (inTypePosition(state) || state.baseList);
-    if (!isName(first.token) || peek(1).token != TOKEN_CLCL || !isName(peek(2).token)) return false;
-    if (first.token == TOKEN_TYPEDEFname) {
+    const int first = peek(0).token;
+    if (first == TOKEN_CLCL) return isName(peek(1).token) && (inTypePosition(state) || state.baseList);
+    if (!isName(first) || peek(1).token != TOKEN_CLCL || !isName(peek(2).token)) return false;
+    if (first == TOKEN_TYPEDEFname) {
         const int after = peek(3).token;
         return after == TOKEN_CLCL || after == '<';
     }
@@ -271,11 +290,11 @@ bool dropsMacroWord(const LenientState& state) {
     return false;
 }
 
-void retypeUnknownName(const LenientState& state, LenientToken& front) {
+void retypeUnknownName(LenientState& state) {
     if (!inTypePosition(state)) return;
     const int next = peek(1).token;
     if (next == TOKEN_IDENTIFIER || next == '*' || next == '&' || next == TOKEN_CONST || next == TOKEN_ANDAND) {
-        front.token = TOKEN_TYPEDEFname;
+        state.ahead.front().token = TOKEN_TYPEDEFname;
     }
 }
 
@@ -319,19 +338,16 @@ bool rewriteAlias() {
     }
     setText(type.value, {text});
     name.token = TOKEN_IDENTIFIER;
-    LenientToken keyword;
-    keyword.token = TOKEN_TYPEDEF;
     state.ahead.push_front(name);
     state.ahead.push_front(type);
-    state.ahead.push_front(keyword);
+    state.ahead.push_front(LenientToken(TOKEN_TYPEDEF));
     return true;
 }
 
 // Rewrites or drops the front token; true when the front changed and must
 // be looked at again.
 bool rewriteFront(LenientState& state) {
-    LenientToken& front = state.ahead.front();
-    const int token = front.token;
+    const int token = state.ahead.front().token;
     if ((token == TOKEN_IDENTIFIER || token == TOKEN_CLCL) && startsQualifiedType(state)) {
         const bool typePosition = inTypePosition(state);
         LenientToken joined = takeCompoundName();
@@ -345,20 +361,20 @@ bool rewriteFront(LenientState& state) {
         if (peek(1).token == '<') {
             state.ahead.push_front(takeCompoundName());
         } else {
-            front.token = TOKEN_TYPEDEFname;
+            state.ahead.front().token = TOKEN_TYPEDEFname;
         }
         return false;
     }
     if (token == TOKEN_IDENTIFIER) {
-        if (isWord(front, "typename")) {
+        if (isWord(state.ahead.front(), "typename")) {
             if (state.templateHeader > 0 && (state.last == '<' || state.last == ',')) {
-                front.token = TOKEN_CLASS;
+                state.ahead.front().token = TOKEN_CLASS;
                 return false;
             }
             take();
             return true;
         }
-        if (isWord(front, "static_assert") && atDeclarationStart(state)) {
+        if (isWord(state.ahead.front(), "static_assert") && atDeclarationStart(state)) {
             dropThroughSemicolon();
             return true;
         }
@@ -371,7 +387,7 @@ bool rewriteFront(LenientState& state) {
             state.ahead.push_front(joined);
             return false;
         }
-        retypeUnknownName(state, state.ahead.front());
+        retypeUnknownName(state);
         return false;
     }
     if (isClassKey(token)) {
@@ -462,7 +478,7 @@ bool rewriteFront(LenientState& state) {
         }
         case TOKEN_ANDAND:
             if (state.last == TOKEN_TYPEDEFname || state.last == '>' || state.last == TOKEN_CONST) {
-                front.token = '&';
+                state.ahead.front().token = '&';
             }
             return false;
         default:
@@ -476,14 +492,14 @@ bool opensDeclarationBody(const LenientState& state) {
              state.last == '=');
 }
 
-void noteHandedOver(LenientState& state, const LenientToken& token) {
-    if (isClassKey(token.token)) state.classHead = true;
-    if (token.token == ':' && state.classHead) state.baseList = true;
-    if (token.token == TOKEN_BEGIN_ || token.token == ';' || token.token == '(' || token.token == TOKEN_RESUME) {
+void noteHandedOver(LenientState& state, int token) {
+    if (isClassKey(token)) state.classHead = true;
+    if (token == ':' && state.classHead) state.baseList = true;
+    if (token == TOKEN_BEGIN_ || token == ';' || token == '(' || token == TOKEN_RESUME) {
         state.classHead = false;
         state.baseList = false;
     }
-    switch (token.token) {
+    switch (token) {
         case TOKEN_BEGIN_: state.braces.push_back(opensDeclarationBody(state)); break;
         case TOKEN_START_COMMENT: state.braces.push_back(false); break;
         case TOKEN_END_:
@@ -505,12 +521,12 @@ void noteHandedOver(LenientState& state, const LenientToken& token) {
         default: break;
     }
     state.beforeLast = state.last;
-    state.last = token.token;
+    state.last = token;
 }
 
 int handOver(LenientState& state, const LenientToken& token, DeclValue& value) {
     value = token.value;
-    noteHandedOver(state, token);
+    noteHandedOver(state, token.token);
     return token.token;
 }
 
@@ -533,16 +549,14 @@ int skipDeclaration(LenientState& state, DeclValue& value) {
     // declaration, and so does the "}" of the body it stands in (that "}"
     // is handed over again after RESUME, once).
     const int inError = state.last;
-    if (inError == ';' && state.braces.size() == state.recoveryDepth) return handOver(state, LenientToken{TOKEN_RESUME, {}}, value);
+    if (inError == ';' && state.braces.size() == state.recoveryDepth) return handOver(state, LenientToken(TOKEN_RESUME), value);
     if (inError == TOKEN_END_ && (state.strayEnd || state.endHandedAgain)) {
-        return handOver(state, LenientToken{TOKEN_RESUME, {}}, value);
+        return handOver(state, LenientToken(TOKEN_RESUME), value);
     }
     if (inError == TOKEN_END_ && state.endClosedBody) {
         state.braces.push_back(true);
-        LenientToken end;
-        end.token = TOKEN_END_;
-        state.ahead.push_front(end);
-        handOver(state, LenientToken{TOKEN_RESUME, {}}, value);
+        state.ahead.push_front(LenientToken(TOKEN_END_));
+        handOver(state, LenientToken(TOKEN_RESUME), value);
         state.endHandedAgain = true;
         return TOKEN_RESUME;
     }
@@ -574,7 +588,7 @@ int skipDeclaration(LenientState& state, DeclValue& value) {
         }
         if (token.token == ';' && state.braces.size() == state.recoveryDepth) break;
     }
-    return handOver(state, LenientToken{TOKEN_RESUME, {}}, value);
+    return handOver(state, LenientToken(TOKEN_RESUME), value);
 }
 
 }  // namespace
@@ -597,9 +611,24 @@ int nextLenientToken(DeclValue& value) {
     followRawBraces(state);
     if (state.recovering) return skipDeclaration(state, value);
     if (state.last != TOKEN_RESUME) state.endHandedAgain = false;
+    if (state.ahead.empty() && state.scannedBack.empty() && !state.reachedEnd) {
+        // Most tokens go straight from the scanner into the grammar's slot.
+        const int token = nextToken(value);
+        if (passesUnchanged(token)) {
+            noteHandedOver(state, token);
+            return token;
+        }
+        LenientToken& scanned = state.ahead.emplace_back();
+        scanned.token = token;
+        scanned.value = value;
+        state.reachedEnd = token == 0;
+        filterWords(scanned);
+    }
     peek(0);
     while (rewriteFront(state)) peek(0);
-    return handOver(state, take(), value);
+    const int token = handOver(state, state.ahead.front(), value);
+    state.ahead.pop_front();
+    return token;
 }
 
 }  // namespace zivrat

@@ -5,7 +5,7 @@
 // syntax error skips the declaration to its end.
 #pragma once
 
-#include <deque>
+#include <cstddef>
 #include <vector>
 
 #include "parser/value.h"
@@ -15,13 +15,51 @@ namespace zivrat {
 struct LenientToken {
     int token = 0;
     DeclValue value;
+
+    // An empty text keeps every copy of the value short.
+    explicit LenientToken(int number = 0) : token(number) {
+        value.number = 0;
+        value.text[0] = '\0';
+    }
+};
+
+// The tokens scanned ahead, in order. A value slot is large: the slots are
+// kept and reused instead of being allocated per token.
+class TokenQueue {
+public:
+    bool empty() const { return first_ == slots_.size(); }
+    std::size_t size() const { return slots_.size() - first_; }
+    LenientToken& operator[](std::size_t index) { return slots_[first_ + index]; }
+    LenientToken& front() { return slots_[first_]; }
+    LenientToken& back() { return slots_.back(); }
+    LenientToken& emplace_back() {
+        if (empty()) clear();
+        return slots_.emplace_back();
+    }
+    void push_back(const LenientToken& token) { emplace_back() = token; }
+    void push_front(const LenientToken& token) {
+        if (first_ == 0) {
+            slots_.insert(slots_.begin(), token);
+        } else {
+            slots_[--first_] = token;
+        }
+    }
+    void pop_front() { ++first_; }
+    void clear() {
+        slots_.clear();
+        first_ = 0;
+    }
+
+private:
+    std::vector<LenientToken> slots_;
+    std::size_t first_ = 0;
 };
 
 struct LenientState {
     // Tokens scanned but not yet handed to the grammar.
-    std::deque<LenientToken> ahead;
+    TokenQueue ahead;
     // A token the word filter scanned past and gives back next.
-    std::deque<LenientToken> scannedBack;
+    TokenQueue scannedBack;
     bool reachedEnd = false;
     // One entry per brace handed over and still open: true for a body that
     // holds declarations (class, namespace, linkage block).

@@ -2,6 +2,8 @@
 // declaration the grammar cannot read, and one record per declarator.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "ground/run_counters.h"
 #include "parse_fixture.h"
 
@@ -109,6 +111,73 @@ TEST(Lenient, RecoveryLosesOnlyTheDeclarationInError) {
     EXPECT_EQ(membersOf(parsed.classNamed("B")), "int b; ");
     EXPECT_EQ(runCounters().declarationsSkipped, 3);
     EXPECT_NE(parsed.console.find("3: parse error"), std::string::npos);
+}
+
+std::size_t parseErrors(const std::string& console) {
+    std::size_t count = 0;
+    for (std::size_t at = console.find("parse error"); at != std::string::npos;
+         at = console.find("parse error", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+TEST(Lenient, TheDefaultModeStillStopsAtTheFirstError) {
+    runCounters() = RunCounters();
+    ParsedText unknownType("struct P { INT16 x, y; };\n");
+    EXPECT_EQ(parseErrors(unknownType.console), 1u);
+}
+
+TEST(Lenient, TheDefaultModeDoesNotRecover) {
+    runCounters() = RunCounters();
+    ParsedText parsed("class A { int before; garbage ( ) ( ) ; int after; };\n"
+                      "class FL_EXPORT B : public Unknown { };\n");
+    EXPECT_EQ(parsed.result, 1);
+    EXPECT_EQ(parsed.console, "Class A\n1: parse error\n");
+    EXPECT_EQ(membersOf(parsed.classNamed("A")), "int before; ");
+    EXPECT_FALSE(parsed.hasClass("B"));
+    EXPECT_EQ(runCounters().declarationsSkipped, 0);
+}
+
+TEST(Lenient, TheDefaultModeKeepsOneRecordPerDeclaration) {
+    ParsedText known("struct P { int x, y; };\n");
+    EXPECT_EQ(known.console, "Struct P\n");
+    EXPECT_EQ(membersOf(known.classNamed("P")), "int x; ");
+}
+
+// Random token soup and every cut of a real-looking header: the lenient
+// parse always ends, whatever it is given.
+TEST(Lenient, RecoveryEndsOnTokenSoupAndTruncatedHeaders) {
+    const char* const pieces[] = {"class ", "struct ", "{ ", "} ", "; ", "( ", ") ", "< ", "> ", ":: ",
+                                  "std", "x ", "int ", "* ", "& ", ", ", "= ", "template ", "typename ",
+                                  "namespace ", "using ", "enum ", ": ", "public ", "0 ", "\"s\" ",
+                                  "[[ ", "]] ", "noexcept ", "/*{ ", "}*/ ", "operator ", "~ ", "virtual "};
+    std::mt19937 random(12);
+    std::uniform_int_distribution<std::size_t> pick(0, std::size(pieces) - 1);
+    for (int round = 0; round < 200; ++round) {
+        std::string soup;
+        for (int i = 0; i < 60; ++i) soup += pieces[pick(random)];
+        ParsedText parsed(soup, false, true);
+        EXPECT_GE(parsed.result, 0) << soup;
+        EXPECT_LE(parsed.result, 2) << soup;
+    }
+    const std::string header = "namespace lib {\n"
+                               "template<typename T> class Holder { T value_; };\n"
+                               "class LIB_EXPORT Peer : public ::lib::Base {\n"
+                               "public:\n"
+                               "  std::map<std::string, Peer*> table;\n"
+                               "  void f(int a = 1) const noexcept { if (a) { } }\n"
+                               "  INT16 x, y;\n"
+                               "};\n"
+                               "}\n";
+    for (std::size_t cut = 0; cut < header.size(); cut += 3) {
+        ParsedText parsed(header.substr(0, cut), false, true);
+        EXPECT_LE(parsed.result, 2);
+    }
+    ParsedText whole(header, false, true);
+    EXPECT_EQ(whole.result, 0);
+    EXPECT_EQ(membersOf(whole.classNamed("Peer")),
+              "std::map<std::string, Peer*> table; INT16 x; INT16 y; f(); ");
 }
 
 }  // namespace
