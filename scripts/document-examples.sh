@@ -9,6 +9,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 out="$root/examples-html"
 mkdir -p "$out"
 cd "$root/examples"
-# -C keeps the comments, so that the documentation comments reach the parser.
-"$root/build/release/src/zivrat" -C -lo "$out" -ld doc *.h
+# -C keeps the comments, so that the documentation comments reach the parser;
+# --lenient reads the comment styles of today's headers (templates.h).
+"$root/build/release/src/zivrat" --lenient -C -lo "$out" -ld doc *.h
 echo "pages written to $out"

@@ -308,7 +308,9 @@ int runFromCommandLine(const std::vector<std::string>& commandLine) {
     std::vector<std::string> args = commandLine;
     DriverState& state = driverState();
     const std::string programName = args.empty() ? std::string() : args[0];
-    state.programDirectory = directoryPrefix(programName);
+    // A program started through PATH reads the zivrat.ini beside it, not
+    // one in whatever folder it was started from.
+    state.programDirectory = programFolder(programName, std::getenv("PATH"));
     if (outputIsBuffered()) deliverBufferedOutput();
     loadConfiguration(state.programDirectory + "zivrat.ini");
     const LongOptionAction action = takeLongOptions(args);

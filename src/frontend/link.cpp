@@ -20,6 +20,11 @@ constexpr const char* kArgumentRequest = "__argv__";
 constexpr const char* kStartRequest = "__start__";
 constexpr const char* kBreakRequest = "__break__";
 constexpr const char* kEnd = "__fin__";
+// Our own addition: a front end that wants the result of the last run asks
+// for it after the run's "__fin__", and gets this text back followed by the
+// result as decimal text (as the front end announces a count). A front end
+// that never asks sees the conversation unchanged.
+constexpr const char* kResultRequest = "__result__";
 
 struct LinkState {
     bool frontEndMode = false;
@@ -30,6 +35,9 @@ struct LinkState {
     // front end that miscounts, or sends arguments before any count, still
     // has its whole command line run.
     std::vector<std::string> arguments;
+    // The result of the last start request: the run's, or -1 when it was
+    // stopped by a break or had nothing to run.
+    int lastResult = 0;
 };
 
 LinkState& linkState() {
@@ -95,17 +103,24 @@ void serveStartRequest(LinkState& state, const RunRequest& run) {
     if (state.arguments.empty()) {
         // A run needs at least the program path; there is nothing to run.
         currentOutput() << "Zivrat Error : __start__ without arguments, nothing to run" << endLine;
+        state.lastResult = -1;
         endReply(state);
         return;
     }
     try {
-        run(state.arguments);
+        state.lastResult = run(state.arguments);
     } catch (const UserBreak&) {
+        state.lastResult = -1;
         currentOutput() << "Zivrat stop by user break ..." << endLine;
     }
     currentOutput() << endLine;
     currentOutput() << "Ok" << endLine;
     endReply(state);
+}
+
+void sendLastResult(LinkState& state) {
+    state.socket->sendText(kResultRequest);
+    state.socket->sendText(std::to_string(state.lastResult));
 }
 
 }  // namespace
@@ -139,6 +154,8 @@ void serveRequests(const RunRequest& run) {
             receiveArgument(state);
         } else if (request == kStartRequest) {
             serveStartRequest(state, run);
+        } else if (request == kResultRequest) {
+            sendLastResult(state);
         }
     }
     state.arguments.clear();

@@ -14,7 +14,9 @@ void detectFrontEnd();
 bool frontEndMode();
 
 // Serves start requests, each made by `run` over the received argument
-// vector, until the front end ends the conversation.
+// vector, until the front end ends the conversation. Besides the requests
+// every front end sends, "__result__" is answered with "__result__" and the
+// last run's result as decimal text.
 using RunRequest = std::function<int(const std::vector<std::string>&)>;
 void serveRequests(const RunRequest& run);
 

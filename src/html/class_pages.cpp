@@ -100,8 +100,17 @@ void writeParameters(std::ostream& page, const ClassTag* tag, const FunctionTag&
         first = false;
         writeTypeLink(page, tag, param.type, param.type);
         // A function-pointer parameter's type holds the whole declaration.
-        if (param.flags != FunctionPointerShape) page << " " << param.name;
+        if (param.flags != FunctionPointerShape) {
+            page << " ";
+            writeCode(page, param.name);
+        }
     }
+}
+
+void writeBoldName(std::ostream& page, const FunctionTag& function) {
+    page << "<b>";
+    writeCode(page, function.name);
+    page << "</b>";
 }
 
 void writePageStart(std::ostream& page, const ClassTag& tag) {
@@ -186,7 +195,9 @@ void writeDataItem(std::ostream& page, const ClassTag& tag, const DataTag& membe
     writeTypeLink(page, &tag, member.type, member.type);
     if (member.flags == PointerShape) page << "*";
     else if (member.flags == ReferenceShape) page << "&";
-    page << " " << member.name << " ;</font>\n";
+    page << " ";
+    writeCode(page, member.name);
+    page << " ;</font>\n";
     writeDescription(page, member.description, false);
 }
 
@@ -207,14 +218,17 @@ void writeFunctionItem(std::ostream& page, const ClassTag* tag, const FunctionTa
     page << "<li><font size=4>";
     if ((function.flags & FunctionPointer) != 0) {
         writeTypeLink(page, tag, function.returnType, function.returnType);
-        page << " (*<b>" << function.name << "</b>) ( ";
+        page << " (*";
+        writeBoldName(page, function);
+        page << ") ( ";
     } else {
         if ((function.flags & Ordinary) == 0) page << "<i>" << accessWord(function.access) << "</i> ";
         if (function.hasBody) page << "inline ";
         writeTypeLink(page, tag, function.returnType, function.returnType);
         page << " ";
         if ((function.flags & Destructor) != 0) page << "~ ";
-        page << "<b>" << function.name << "</b> ( ";
+        writeBoldName(page, function);
+        page << " ( ";
     }
     writeParameters(page, tag, function);
     page << ") ";

@@ -7,6 +7,7 @@
 #include "ground/settings.h"
 #include "ground/version.h"
 #include "support/clock.h"
+#include "support/code_text.h"
 #include "support/paths.h"
 
 namespace zivrat {
@@ -40,6 +41,64 @@ std::string withLineBreaks(const std::string& text) {
     return result;
 }
 
+bool isDigit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+bool isHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+bool isAlphanumeric(char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; }
+
+// The end of the run of characters from `from` that pass `test`.
+template <typename Test>
+std::size_t endOfRun(const std::string& text, std::size_t from, Test test) {
+    while (from < text.size() && test(text[from])) ++from;
+    return from;
+}
+
+// An entity at `at` ("&name;", "&#123;", "&#x7B;"), or one of the spaced
+// forms without ";" that pages write themselves ("&lt ").
+bool isEntity(const std::string& text, std::size_t at) {
+    std::size_t start = at + 1;
+    std::size_t end;
+    if (text[start] == '#') {
+        bool hex = start + 1 < text.size() && (text[start + 1] == 'x' || text[start + 1] == 'X');
+        std::size_t digits = start + (hex ? 2 : 1);
+        end = hex ? endOfRun(text, digits, isHexDigit) : endOfRun(text, digits, isDigit);
+        return end > digits && end < text.size() && text[end] == ';';
+    }
+    end = endOfRun(text, start, isAlphanumeric);
+    if (end < text.size() && text[end] == ';') return true;
+    static const char* const kBareNames[] = {"lt", "gt", "amp", "quot", "nbsp"};
+    const std::string name = text.substr(start, end - start);
+    for (const char* bare : kBareNames) {
+        if (name == bare) return true;
+    }
+    return false;
+}
+
+bool isKnownTag(std::string name) {
+    static const char* const kTags[] = {
+        "b",     "i",     "em",      "strong",  "code",    "tt",  "pre", "br",  "p",
+        "a",     "ul",    "ol",      "li",      "font",    "table", "tr", "td", "th",
+        "thead", "tbody", "tfoot",   "caption", "col",     "colgroup", "img", "hr", "h1",
+        "h2",    "h3",    "h4",      "h5",      "h6",      "sup", "sub", "dl",  "dt",
+        "dd",    "blockquote"};
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (const char* tag : kTags) {
+        if (name == tag) return true;
+    }
+    return false;
+}
+
+// A "<" at `at` that opens (or closes) a tag of the known set: the name ends
+// at ">", "/" or a blank, as in "<b>", "</i>", "<br/>", "<a href=...>".
+bool opensKnownTag(const std::string& text, std::size_t at) {
+    std::size_t start = at + 1;
+    if (start < text.size() && text[start] == '/') ++start;
+    std::size_t end = endOfRun(text, start, isAlphanumeric);
+    if (end == start || end == text.size()) return false;
+    char after = text[end];
+    bool ends = after == '>' || after == '/' || std::isspace(static_cast<unsigned char>(after)) != 0;
+    return ends && isKnownTag(text.substr(start, end - start));
+}
+
 constexpr std::size_t kLongText = 80;
 
 bool isLong(const std::string& text) { return text.size() >= kLongText; }
@@ -48,12 +107,17 @@ bool hasParagraph(const std::string& text) { return text.find("<p>") != std::str
 
 }  // namespace
 
-std::string escapeHtml(const std::string& text) {
+std::string escapeHtml(const std::string& text) { return escapeCodeAs(text, "&lt ", "&gt "); }
+
+void writeCode(std::ostream& page, const std::string& text) { page << escapeCode(text); }
+
+std::string escapeProse(const std::string& text) {
     std::string escaped;
     escaped.reserve(text.size());
-    for (char c : text) {
-        if (c == '<') escaped += "&lt ";
-        else if (c == '>') escaped += "&gt ";
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        char c = text[at];
+        if (c == '<' && !opensKnownTag(text, at)) escaped += "&lt;";
+        else if (c == '&' && opensEntity(text, at) && !isEntity(text, at)) escaped += "&amp;";
         else escaped += c;
     }
     return escaped;
@@ -129,7 +193,8 @@ void writeTemplateParams(std::ostream& page, const ClassTag& tag) {
         writeTypeLink(page, &tag, param.type, param.type);
         if (param.flags == PointerShape) page << "*";
         else if (param.flags == ReferenceShape) page << "&";
-        page << " " << param.name;
+        page << " ";
+        writeCode(page, param.name);
     }
 }
 
@@ -188,8 +253,10 @@ void writeDescription(std::ostream& page, const std::string& text, bool withHead
     if (withHeading && (isLong(text) || hasLineFeed(text))) {
         page << "<font size=4><b>" << configuration().words.commentDescription << "</b></font>\n";
     }
+    // The layout follows the text as written; escaping only changes how
+    // its characters reach the browser.
     std::string shown = withLineBreaks(text);
-    page << "<i>" << shown << "</i>";
+    page << "<i>" << withLineBreaks(escapeProse(text)) << "</i>";
     if (withHeading && (isLong(shown) || hasParagraph(shown))) page << "<p>\n";
 }
 
@@ -199,7 +266,7 @@ void writeExample(std::ostream& page, const std::string& text) {
         page << "<b>" << configuration().words.commentExample << "</b>\n";
     }
     std::string shown = withLineBreaks(text);
-    page << "<pre>" << shown << "</pre>\n";
+    page << "<pre>" << withLineBreaks(escapeProse(text)) << "</pre>\n";
     if (isLong(shown) || hasParagraph(shown)) page << "<p>\n";
 }
 

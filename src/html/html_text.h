@@ -10,11 +10,20 @@
 #include <vector>
 
 #include "model/model.h"
+#include "support/code_text.h"
 
 namespace zivrat {
 
-// "<" becomes "&lt " and ">" becomes "&gt "; nothing else changes.
+// Code text in the spaced form of type links and class names: "<" becomes
+// "&lt " and ">" "&gt " (escapeCode of support/code_text.h for the rest).
 std::string escapeHtml(const std::string& text);
+// Writes code text into a page.
+void writeCode(std::ostream& page, const std::string& text);
+
+// Text written as HTML on purpose (descriptions, examples): a "<" that opens
+// no known tag becomes "&lt;", a "&" before a letter or "#" that starts no
+// entity becomes "&amp;"; the tags and entities stay as written.
+std::string escapeProse(const std::string& text);
 
 // The word of an AccessTag (or Access) code.
 const char* accessWord(std::uint32_t code);

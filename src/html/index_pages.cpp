@@ -119,7 +119,11 @@ void writeFileClasses(std::ostream& page, const FileTag& file) {
 void writeFileTypedefs(std::ostream& page, const FileTag& file) {
     if (file.typedefNames.empty()) return;
     page << "<h3><i>" << configuration().words.fileTypedef << "</i></h3>\n" << "<ul type=square>\n";
-    for (const std::string& name : file.typedefNames) page << "<li>typedef : " << name << "\n";
+    for (const std::string& name : file.typedefNames) {
+        page << "<li>typedef : ";
+        writeCode(page, name);
+        page << "\n";
+    }
     page << "</ul>\n";
 }
 

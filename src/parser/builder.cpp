@@ -8,6 +8,7 @@
 #include "ground/run_counters.h"
 #include "ground/settings.h"
 #include "model/model.h"
+#include "parser/scanner.h"
 #include "support/paths.h"
 
 namespace zivrat {
@@ -18,6 +19,12 @@ void takePendingComment(std::string* description) {
     std::string& pending = builderState().pendingComment;
     if (description != nullptr && pending.size() >= 2) description->swap(pending);
     pending.clear();
+}
+
+void noteLastMember(bool isFunction) {
+    BuilderState& state = builderState();
+    state.lastMemberIsFunction = isFunction;
+    state.lastMemberLine = scannerState().line;
 }
 
 bool isExcludedByConfiguration(const std::string& name) {
@@ -221,6 +228,7 @@ void addDataMember(const std::string& name, const std::string& type, std::uint32
     data.access = state.access;
     current->data.push_back(std::move(data));
     state.lastData = MemberRef{current, current->data.size() - 1};
+    noteLastMember(false);
 }
 
 void attachDataComment() {
@@ -240,12 +248,26 @@ void addMemberFunction(const std::string& name, const std::string& type, std::ui
     }
     current->functions.push_back(makeFunction(name, type, flags));
     state.lastFunction = MemberRef{current, current->functions.size() - 1};
+    noteLastMember(true);
 }
 
 void attachFunctionComment() {
     const MemberRef& last = builderState().lastFunction;
     takePendingComment(last.owner != nullptr ? &last.owner->functions[last.index].description
                                              : nullptr);
+}
+
+bool attachTrailingComment(const std::string& text, std::uint32_t line) {
+    BuilderState& state = builderState();
+    if (state.lastMemberLine == 0 || state.lastMemberLine != line) return false;
+    const MemberRef& last = state.lastMemberIsFunction ? state.lastFunction : state.lastData;
+    if (last.owner == nullptr) return false;
+    std::string& description = state.lastMemberIsFunction
+                                   ? last.owner->functions[last.index].description
+                                   : last.owner->data[last.index].description;
+    // A comment before the member and one behind it both describe it.
+    if (text.size() >= 2) description += (description.empty() ? "" : "\n") + text;
+    return true;
 }
 
 void setWorkingTexts(std::string_view mark, std::string_view name, std::string_view type) {
@@ -382,6 +404,7 @@ void forgetBuilderReferences() {
     DocModel& model = docModel();
     state.lastData = MemberRef();
     state.lastFunction = MemberRef();
+    state.lastMemberLine = 0;
     state.accessStack.clear();
     state.pendingParameters.clear();
     state.pendingTemplateParameters.clear();

@@ -39,6 +39,10 @@ struct BuilderState {
     std::string currentBaseName;
     MemberRef lastData;
     MemberRef lastFunction;
+    // The member recorded last (a function or a data member) and the line
+    // its declaration ended on, for comments that describe it from behind.
+    bool lastMemberIsFunction = false;
+    std::uint32_t lastMemberLine = 0;
     std::vector<DataTag> pendingParameters;
     bool captureParameters = true;
     std::vector<DataTag> pendingTemplateParameters;
@@ -90,6 +94,10 @@ void addDataMember(const std::string& name, const std::string& type, std::uint32
 void attachDataComment();
 void addMemberFunction(const std::string& name, const std::string& type, std::uint32_t flags);
 void attachFunctionComment();
+// Lenient mode: a comment that describes the member before it, written on
+// the line where that member's declaration ended; false (nothing changed)
+// when no member ended on that line.
+bool attachTrailingComment(const std::string& text, std::uint32_t line);
 // A declaration starts: the working texts are set, and parameters collected
 // from lists outside any recorded function (a typedef of a function type, a
 // template member defined outside its class) are dropped.

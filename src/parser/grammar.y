@@ -65,8 +65,13 @@ void typedefItem(std::string_view name, std::initializer_list<std::string_view> 
     fileAddTypedefName(recordWork ? builderState().work : std::string(name));
 }
 
-void templateTypedef(const DeclValue& modifier, const DeclValue& base, const DeclValue& arguments) {
+// A typedef of a template instance; the declared name (with the member
+// type it may name through "::") follows the arguments, so that the file
+// page shows which name the typedef declares.
+void templateTypedef(const DeclValue& modifier, const DeclValue& base, const DeclValue& arguments,
+                     std::initializer_list<std::string_view> declared) {
     setWork({tx(modifier), " ", tx(base), " ", "< ", tx(arguments), " >"});
+    appendWork(declared);
     fileAddTypedefName(builderState().work);
 }
 
@@ -974,13 +979,13 @@ typeDef
         { typedefItem(tx($5), {}, true, false); }                       /* 483 */
     | TYPEDEF fParamModifier '(' '*' TYPEDEFname ')' '(' functionParamList ')'  /* 484 */
     | TYPEDEF fParamModifier TYPEDEFname '<' templateListParamParam '>' IDENTIFIER
-        { addKnownTypeName(str($7)); templateTypedef($2, $3, $5); }     /* 485 */
+        { addKnownTypeName(str($7)); templateTypedef($2, $3, $5, {" ", tx($7)}); }  /* 485 */
     | TYPEDEF fParamModifier TYPEDEFname '<' templateListParamParam '>' TYPEDEFname
-        { templateTypedef($2, $3, $5); }                                /* 486 */
+        { templateTypedef($2, $3, $5, {" ", tx($7)}); }                 /* 486 */
     | TYPEDEF fParamModifier TYPEDEFname '<' templateListParamParam '>' CLCL TYPEDEFname IDENTIFIER
-        { addKnownTypeName(str($9)); templateTypedef($2, $3, $5); }     /* 487 */
+        { addKnownTypeName(str($9)); templateTypedef($2, $3, $5, {"::", tx($8), " ", tx($9)}); }  /* 487 */
     | TYPEDEF fParamModifier TYPEDEFname '<' templateListParamParam '>' CLCL IDENTIFIER IDENTIFIER
-        { addKnownTypeName(str($9)); templateTypedef($2, $3, $5); }     /* 488 */
+        { addKnownTypeName(str($9)); templateTypedef($2, $3, $5, {"::", tx($8), " ", tx($9)}); }  /* 488 */
     | TYPEDEF fParamModifier TYPEDEFname '<' templateListParamParam '>' CLCL TYPEDEFname TYPEDEFname  /* 489 */
     | TYPEDEF ClassDefModifier IDENTIFIER  { GUARDED(nameClassByTypedef(str($3))); }  /* 490 */
     | TYPEDEF ClassDefModifier IDENTIFIER ',' dataListTypeDef

@@ -19,6 +19,7 @@ std::exception_ptr& parseFailure() {
 bool openScannerInput(const std::string& path) {
     closeScannerInput();
     scannerState().input = std::fopen(path.c_str(), "rb");
+    scannerState().inputPath = path;
     return scannerState().input != nullptr;
 }
 

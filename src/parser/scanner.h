@@ -17,6 +17,15 @@ struct ScannerState {
     std::FILE* input = nullptr;
     // Newlines consumed, 1 at the start of each input.
     std::uint32_t line = 1;
+    // The last line marker: the source file it names, the number it gives
+    // the line after it, and the value of `line` there. Messages count the
+    // source file's lines from it.
+    bool hasMarker = false;
+    std::string markerFile;
+    std::uint32_t markerLine = 0;
+    std::uint32_t lineAfterMarker = 0;
+    // The file the scanner reads (named in lenient messages before any marker).
+    std::string inputPath;
     // Set when the generated scanner has met the end of its input.
     bool reachedEnd = false;
     // The number of the last token handed to the grammar (for the trace).
@@ -42,11 +51,13 @@ void skipBraces(bool leaveClosing);
 void skipParentheses(bool leaveClosing);
 // Reads up to and including the terminator; false at end of input.
 bool skipToText(std::string_view terminator);
-// The same, appending what is read to the pending comment.
+// The same, appending what is read, the terminator excepted, to the pending
+// comment.
 bool captureToText(std::string_view terminator);
 void pushBackText(std::string_view text);
 
-// A parse message: the line counter, ": ", then the text, as one line.
+// A parse message, as one line: the line in the source file, ": ", then
+// the text; in lenient mode "\"file\", line N: " and the text.
 void reportParseMessage(std::string_view text);
 
 }  // namespace zivrat

@@ -1,12 +1,14 @@
 // The value of an #if or #elif expression: a table-driven LALR(1) parser over
 // the tables of condition.y, fed by tokens of the preprocessor's scanner (so
-// macros are expanded first), with the classic trace under YYDEBUG2.
+// macros are expanded first), with the classic trace under YYDEBUG2. The rule
+// values are the grammar's actions (ConditionEvaluator::ruleValue).
 #include <algorithm>
 #include <cstdint>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "preprocessor/condition_evaluator.h"
 #include "preprocessor/condition_grammar.h"
 #include "preprocessor/preprocessor_state.h"
 
@@ -38,9 +40,14 @@ constexpr int kNoToken = -2;
 constexpr std::size_t kInitialDepth = 200;
 constexpr std::size_t kMaxDepth = 10000;
 
-// The grammar line that the trace names for each rule.
-constexpr int kRuleTraceLines[] = {0,  34, 37, 38, 46, 54, 55, 56, 57, 58, 59, 60, 61, 62, 63,
-                                   64, 65, 66, 67, 68, 69, 70, 71, 74, 76, 77, 78, 79, 80, 81};
+bool isCharacterPrefix(const std::string& text) {
+    return text == "L" || text == "u" || text == "U" || text == "u8";
+}
+
+// u, l, ll in any case and order (lenient mode).
+bool isIntegerSuffix(const std::string& text) {
+    return !text.empty() && text.size() <= 3 && text.find_first_not_of("uUlL") == std::string::npos;
+}
 
 int operatorCode(const std::string& text) {
     static const std::pair<const char*, int> kPairs[] = {
@@ -53,15 +60,6 @@ int operatorCode(const std::string& text) {
         return static_cast<unsigned char>(text[0]);
     }
     return -1;
-}
-
-// 32-bit arithmetic that wraps, done in unsigned so that nothing overflows.
-std::int32_t wrap(std::uint32_t value) { return static_cast<std::int32_t>(value); }
-std::uint32_t bits(std::int32_t value) { return static_cast<std::uint32_t>(value); }
-
-std::int32_t shiftRight(std::int32_t value, std::int32_t count) {
-    unsigned shift = bits(count) & 31u;
-    return value < 0 ? wrap(~(~bits(value) >> shift)) : wrap(bits(value) >> shift);
 }
 
 // Only the first character counts; escapes as in C, with octal digits
@@ -89,25 +87,8 @@ std::int32_t characterValue(const std::string& text) {
 
 }  // namespace
 
-class ConditionEvaluator {
-public:
-    explicit ConditionEvaluator(Preprocessor& preprocessor) : pp_(preprocessor) {}
-    int parse();
-
-private:
-    int nextToken(std::int32_t& value);
-    std::int32_t numberValue(const std::string& text);
-    std::int32_t ruleValue(int rule, const std::int32_t* operands);
-    std::int32_t divide(std::int32_t a, std::int32_t b, bool remainder);
-    void traceStack(const char* head, const std::vector<int>& states);
-
-    enum class AfterDefined { kNo, kWord, kParenthesis };
-
-    Preprocessor& pp_;
-    AfterDefined afterDefined_ = AfterDefined::kNo;
-    bool stopped_ = false;
-    bool trace_ = conditionTraceLevel() != 0;
-};
+ConditionEvaluator::ConditionEvaluator(Preprocessor& preprocessor)
+    : pp_(preprocessor), trace_(conditionTraceLevel() != 0) {}
 
 int Preprocessor::evaluateCondition() {
     ConditionEvaluator evaluator(*this);
@@ -131,7 +112,18 @@ int ConditionEvaluator::nextToken(std::int32_t& value) {
                 afterDefined_ = AfterDefined::kWord;
                 return kDefined;
             }
+            // L'x', u'x', U'x': the prefix of a wide character constant.
+            if (pp_.options_.lenient && isCharacterPrefix(text) && pp_.peek(0) == '\'') continue;
+            bool operand = afterDefined_ != AfterDefined::kNo;
             afterDefined_ = AfterDefined::kNo;
+            if (pp_.options_.lenient && !operand) {
+                value = lenientQueryValue(text);
+                return kNumberToken;
+            }
+            if (pp_.options_.lenient && isIncludeQuery(text)) {
+                value = 1;
+                return kNumberToken;
+            }
             value = pp_.definitionOf(text.data(), text.size()) >= 0 ? 1 : 0;
             return kNumberToken;
         }
@@ -161,6 +153,17 @@ int ConditionEvaluator::nextToken(std::int32_t& value) {
     }
 }
 
+// Lenient mode: a name that is no macro. __has_include and
+// __has_include_next say whether the include exists; a name called like a
+// function (the other __has_ queries of today's compilers, or a macro from a
+// header that was not found) is 0 with its operand, so that headers take
+// their plain path; a plain name is 1 when defined, as always.
+std::int32_t ConditionEvaluator::lenientQueryValue(const std::string& name) {
+    if (isIncludeQuery(name)) return pp_.hasInclude(name == "__has_include_next") ? 1 : 0;
+    if (pp_.skipCallOperand()) return 0;
+    return pp_.definitionOf(name.data(), name.size()) >= 0 ? 1 : 0;
+}
+
 // 0x starts base 16, another leading 0 base 8 (where 8 and 9 still count);
 // a final l or L is allowed.
 std::int32_t ConditionEvaluator::numberValue(const std::string& text) {
@@ -184,56 +187,15 @@ std::int32_t ConditionEvaluator::numberValue(const std::string& text) {
             digit = static_cast<std::uint32_t>(c - 'A' + 10);
         } else if ((c == 'l' || c == 'L') && i + 1 == text.size()) {
             break;
+        } else if (pp_.options_.lenient && isIntegerSuffix(text.substr(i))) {
+            break;
         } else {
             pp_.error("Illegal number " + text);
             break;
         }
         value = value * base + digit;
     }
-    return wrap(value);
-}
-
-// The smallest value divided by -1 gives itself back (the wrapped negation)
-// and its remainder is 0, as the other wrapping operations would have it.
-std::int32_t ConditionEvaluator::divide(std::int32_t a, std::int32_t b, bool remainder) {
-    if (b == 0) {
-        pp_.warning(remainder ? "remainder by zero" : "division by zero");
-        return 0;
-    }
-    if (b == -1) return remainder ? 0 : wrap(0u - bits(a));
-    return remainder ? a % b : a / b;
-}
-
-std::int32_t ConditionEvaluator::ruleValue(int rule, const std::int32_t* v) {
-    switch (rule) {
-        case 2: return wrap(bits(v[0]) * bits(v[2]));
-        case 3: return divide(v[0], v[2], false);
-        case 4: return divide(v[0], v[2], true);
-        case 5: return wrap(bits(v[0]) + bits(v[2]));
-        case 6: return wrap(bits(v[0]) - bits(v[2]));
-        case 7: return wrap(bits(v[0]) << (bits(v[2]) & 31u));
-        case 8: return shiftRight(v[0], v[2]);
-        case 9: return v[0] < v[2];
-        case 10: return v[0] > v[2];
-        case 11: return v[0] <= v[2];
-        case 12: return v[0] >= v[2];
-        case 13: return v[0] == v[2];
-        case 14: return v[0] != v[2];
-        case 15: return v[0] & v[2];
-        case 16: return v[0] ^ v[2];
-        case 17: return v[0] | v[2];
-        case 18: return v[0] != 0 && v[2] != 0;
-        case 19: return v[0] != 0 || v[2] != 0;
-        case 20: return v[0] != 0 ? v[2] : v[4];
-        case 21: return v[2];
-        case 23: return wrap(0u - bits(v[1]));
-        case 24: return v[1] == 0;
-        case 25: return ~v[1];
-        case 26: return v[1];
-        case 27: return v[2];
-        case 28: return v[1];
-        default: return v[0];  // S -> e stop, e -> term, term -> number
-    }
+    return static_cast<std::int32_t>(value);
 }
 
 void ConditionEvaluator::traceStack(const char* head, const std::vector<int>& states) {
@@ -306,17 +268,16 @@ int ConditionEvaluator::parse() {
             }
             return 1;
         }
-        // The tables count the rules from 1 after the start rule; the grammar's
-        // own numbering (and the trace) begins with that start rule at 0.
-        int number = rule - 1;
         std::size_t length = static_cast<std::size_t>(t.r2[rule]);
         std::size_t base = states.size() - length;
         if (trace_) {
-            std::cout << "Reducing via rule " << number << " (line " << kRuleTraceLines[number] << "), ";
+            // The tables count the rules from 1 after the start rule; the trace
+            // numbers them from that start rule at 0.
+            std::cout << "Reducing via rule " << rule - 1 << " (line " << t.rline[rule] << "), ";
             for (std::size_t k = base; k < states.size(); ++k) std::cout << t.names[t.stos[states[k]]] << ' ';
             std::cout << " -> " << t.names[t.r1[rule]] << '\n';
         }
-        std::int32_t value = ruleValue(number, &values[base]);
+        std::int32_t value = ruleValue(rule, &values.back());
         states.resize(base);
         values.resize(base);
         if (trace_) traceStack("state stack now", states);

@@ -8,6 +8,7 @@ namespace zivrat::pp {
 
 struct ConditionTables {
     std::vector<int> pact, defact, pgoto, defgoto, table, check, r1, r2, stos, translate;
+    std::vector<int> rline;  // the grammar line of each rule, as the trace prints it
     std::vector<const char*> names;  // symbol names, as the trace prints them
     int finalState, last, tokenCount, pactDefault, tableError, maxToken;
 };

@@ -8,6 +8,10 @@
 
 namespace zivrat::pp {
 
+bool isIncludeQuery(const std::string& name) {
+    return name == "__has_include" || name == "__has_include_next";
+}
+
 std::string directoryOf(const std::string& path) {
     std::size_t cut = path.rfind('/');
     if (cut == std::string::npos) return ".";
@@ -34,6 +38,8 @@ void Preprocessor::directive() {
     }
     if (token == Token::kNewline) {
         // "#" alone on its line
+    } else if (lenientSkips(kind, token)) {
+        finishLine(false);
     } else if (token == Token::kNumber) {
         lineDirective(true, wordEnd - static_cast<std::size_t>(p_ - tokenStart_));
     } else {
@@ -45,10 +51,14 @@ void Preprocessor::directive() {
                 break;
             case kUndef: undefDirective(); break;
             case kInclude:
+            case kIncludeNext:
+            case kImport:
                 if (skipping()) {
                     finishLine(false);
                 } else {
-                    includeDirective();
+                    includeDirective(kind == kInclude       ? IncludeKind::kInclude
+                                     : kind == kImport      ? IncludeKind::kImport
+                                                            : IncludeKind::kIncludeNext);
                 }
                 break;
             case kIfdef: ifdefDirective(true); break;
@@ -68,16 +78,66 @@ void Preprocessor::directive() {
                 finishLine(false);
                 if (!options_.noLineDirectives) writeRaw("#" + capture_);
                 break;
-            case kPragma:
-            case kError: finishLine(false); break;
+            case kError:
+                if (options_.lenient) messageDirective("#error");
+                else finishLine(false);
+                break;
+            case kWarning: messageDirective("#warning"); break;
+            case kPragma: pragmaDirective(); break;
+            case kSccs:
+            case kAssert:
+            case kUnassert: finishLine(false); break;
             default:
-                error("undefined control");
+                if (options_.lenient) {
+                    warning("Warning: unknown directive #" + tokenText());
+                } else {
+                    error("undefined control");
+                }
                 finishLine(false);
                 break;
         }
     }
     capturing_ = false;
     inDirective_ = false;
+}
+
+// In lenient mode, as in standard C, a skipped group is looked at only for
+// the directives that open, switch and close groups.
+bool Preprocessor::lenientSkips(Directive kind, Token token) const {
+    if (!options_.lenient || !skipping() || token == Token::kNewline) return false;
+    switch (kind) {
+        case kIf:
+        case kIfdef:
+        case kIfndef:
+        case kElif:
+        case kElse:
+        case kEndif: return false;
+        default: return true;
+    }
+}
+
+// #warning, and #error in lenient mode: the line is shown as a warning and
+// the file goes on.
+void Preprocessor::messageDirective(const char* word) {
+    finishLine(false);
+    // capture_ holds the line after "#": blanks, the directive word, the text.
+    std::size_t wordStart = capture_.find_first_not_of(" \t");
+    std::size_t wordEnd = capture_.find_first_of(" \t\n", wordStart);
+    std::size_t start = capture_.find_first_not_of(" \t", wordEnd);
+    std::string text = start == std::string::npos ? std::string() : capture_.substr(start);
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ' || text.back() == '\t')) {
+        text.pop_back();
+    }
+    warning(std::string(word) + (text.empty() ? "" : " ") + text);
+}
+
+// #pragma is passed over; in lenient mode "#pragma once" marks the file as
+// one that later includes skip.
+void Preprocessor::pragmaDirective() {
+    Token token = nextNonBlank(false);
+    bool once = token == Token::kIdentifier && tokenText() == "once";
+    finishLine(false);
+    if (options_.lenient && once) onceOnlyFiles_.insert(canonicalPath(levels_.back().fileName));
 }
 
 // Reads the rest of a directive line up to its newline, without expansion.
@@ -127,7 +187,7 @@ void Preprocessor::lineDirective(bool numericForm, std::size_t captureFrom) {
     writeRaw("#" + capture_.substr(captureFrom));
 }
 
-void Preprocessor::includeDirective() {
+void Preprocessor::includeDirective(IncludeKind kind) {
     std::string name;
     bool angled = false;
     bool valid = readIncludeName(name, angled);
@@ -141,19 +201,32 @@ void Preprocessor::includeDirective() {
     if (name.compare(0, 13, "/usr/include/") == 0) {
         warning("Warning: #include of /usr/include/... may be non-portable");
     }
-    std::string path;
-    bool withoutExtension = false;
-    std::FILE* file = searchInclude(name, angled, path, withoutExtension);
-    if (file == nullptr) {
-        error("Can't find include file " + name);
+    std::size_t first = kind == IncludeKind::kIncludeNext ? nextSearchSlot() : angled ? 1 : 0;
+    IncludeSearch found = searchInclude(name, first);
+    if (found.file == nullptr) {
+        // In lenient mode a header of another package that is not on the
+        // include path costs only its own declarations.
+        if (options_.lenient) {
+            warning("Warning: can't find include file " + name);
+        } else {
+            error("Can't find include file " + name);
+        }
         return;
+    }
+    if (options_.lenient) {
+        std::string canonical = canonicalPath(found.path);
+        if (onceOnlyFiles_.count(canonical) != 0) {
+            std::fclose(found.file);
+            return;
+        }
+        if (kind == IncludeKind::kImport) onceOnlyFiles_.insert(canonical);
     }
     consumeNewline();
     outStart_ = tokenStart_ = p_;
     try {
-        pushLevel(file, path, withoutExtension);
+        pushLevel(found);
     } catch (const PushbackOverflow&) {
-        std::fclose(file);
+        std::fclose(found.file);
         error(name + ": too much pushback");
         dumpBufferedText();
     }
@@ -190,36 +263,102 @@ bool Preprocessor::readIncludeName(std::string& name, bool& angled) {
 }
 
 // Quoted names are looked for from slot 0 (the current file's directory),
-// angled ones from slot 1 (the first -I directory).
-std::FILE* Preprocessor::searchInclude(const std::string& name, bool angled, std::string& path,
-                                       bool& withoutExtension) {
-    for (std::size_t slot = angled ? 1 : 0; slot < searchList_.size(); ++slot) {
+// angled ones from slot 1 (the first -I directory); #include_next from the
+// slot after the one the current file was found in.
+Preprocessor::IncludeSearch Preprocessor::searchInclude(const std::string& name,
+                                                        std::size_t firstSlot) {
+    IncludeSearch found;
+    for (std::size_t slot = firstSlot; slot < searchList_.size(); ++slot) {
         const std::string& directory = searchList_[slot];
         if (slot > 0 && directory.empty()) break;  // the first empty slot ends the list
-        path = !name.empty() && name[0] == '/' ? name : joinPath(directory, name);
-        withoutExtension = path.find('.') == std::string::npos;
-        if (withoutExtension) path += ".h";
-        if (isDirectory(path)) continue;
-        if (std::FILE* file = std::fopen(path.c_str(), "rb")) return file;
+        std::string path = !name.empty() && name[0] == '/' ? name : joinPath(directory, name);
+        found.withoutExtension = path.find('.') == std::string::npos;
+        found.slot = static_cast<int>(slot);
+        // Lenient mode: <map> is the C++ header named so, before map.h.
+        if (found.withoutExtension && options_.lenient) {
+            if ((found.file = openCandidate(path)) != nullptr) {
+                found.path = path;
+                return found;
+            }
+        }
+        if (found.withoutExtension) path += ".h";
+        if ((found.file = openCandidate(path)) != nullptr) {
+            found.path = path;
+            return found;
+        }
     }
-    return nullptr;
+    found.file = nullptr;
+    return found;
 }
 
-void Preprocessor::pushLevel(std::FILE* file, const std::string& path, bool withoutExtension) {
+std::FILE* Preprocessor::openCandidate(const std::string& path) const {
+    if (isDirectory(path)) return nullptr;
+    return std::fopen(path.c_str(), "rb");
+}
+
+std::size_t Preprocessor::nextSearchSlot() const {
+    int slot = levels_.back().searchSlot;
+    return slot < 1 ? 1 : static_cast<std::size_t>(slot) + 1;
+}
+
+// __has_include(<name>) and __has_include("name") in lenient #if lines;
+// __has_include_next searches as #include_next would.
+bool Preprocessor::hasInclude(bool next) {
+    if (nextNonBlank(false) != Token::kOther || *tokenStart_ != '(') return false;
+    std::string name;
+    bool angled = false;
+    Token token = nextNonBlank(false);
+    if (token == Token::kString && p_ - tokenStart_ >= 2) {
+        name.assign(tokenStart_ + 1, p_ - 1);
+    } else if (token == Token::kOther && *tokenStart_ == '<') {
+        angled = true;
+        for (token = nextToken(false); token != Token::kNewline; token = nextToken(false)) {
+            if (token == Token::kOther && *tokenStart_ == '>') break;
+            if (token != Token::kContinuation) name += tokenText();
+        }
+    }
+    if (token == Token::kNewline || nextNonBlank(false) != Token::kOther || *tokenStart_ != ')') {
+        warning("Warning: bad __has_include operand");
+        return false;
+    }
+    IncludeSearch found = searchInclude(name, next ? nextSearchSlot() : angled ? 1 : 0);
+    if (found.file == nullptr) return false;
+    std::fclose(found.file);
+    return true;
+}
+
+// After a name in an #if line: a parenthesized operand, if one follows, is
+// read up to its closing parenthesis; false when none follows.
+bool Preprocessor::skipCallOperand() {
+    std::size_t offset = 0;
+    while (peek(offset) == ' ' || peek(offset) == '\t') ++offset;
+    if (peek(offset) != '(') return false;
+    int depth = 0;
+    for (Token token = nextNonBlank(false); token != Token::kNewline; token = nextToken(false)) {
+        if (token != Token::kOther) continue;
+        if (*tokenStart_ == '(') ++depth;
+        if (*tokenStart_ == ')' && --depth == 0) return true;
+    }
+    // The line ended first: its newline, left unread, ends the expression.
+    return true;
+}
+
+void Preprocessor::pushLevel(const IncludeSearch& found) {
     spill();  // the rest of the including file waits in its own segments
     std::string indent(levels_.size() - 1, ' ');
     IncludeLevel level;
-    level.fileName = path;
+    level.fileName = found.path;
     level.line = 1;
-    level.file = file;
-    level.directory = directoryOf(path);
-    level.withoutExtension = withoutExtension;
+    level.file = found.file;
+    level.directory = directoryOf(found.path);
+    level.withoutExtension = found.withoutExtension;
+    level.searchSlot = found.slot;
     level.segmentBase = segments_.size();
     levels_.push_back(std::move(level));
     searchList_[0] = levels_.back().directory;
-    setUsingStdNames(withoutExtension);
+    setUsingStdNames(found.withoutExtension);
     if (options_.includeTree) {
-        currentOutput() << indent << path << '\n';
+        currentOutput() << indent << found.path << '\n';
         messageDone();
     }
     expansionRegions_.clear();
@@ -255,7 +394,8 @@ void Preprocessor::openGroup(bool copied, bool isIf) {
 void Preprocessor::ifdefDirective(bool wantDefined) {
     Token token = nextNonBlank(false);
     bool defined = token == Token::kIdentifier &&
-                   definitionOf(tokenStart_, static_cast<std::size_t>(p_ - tokenStart_)) >= 0;
+                   (definitionOf(tokenStart_, static_cast<std::size_t>(p_ - tokenStart_)) >= 0 ||
+                    (options_.lenient && isIncludeQuery(tokenText())));
     openGroup(!skipping() && defined == wantDefined, false);
     finishLine(true);
 }

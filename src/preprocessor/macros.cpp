@@ -16,7 +16,21 @@ namespace {
 const char* const kDirectiveNames[] = {"#define", "#undef",  "#include", "#else",  "#endif",
                                        "#elif",   "#ifdef",  "#ifndef",  "#if",    "#line",
                                        "#ident",  "#pragma", "#error"};
+// Directives of today's headers, known in lenient mode only; their kinds
+// follow kError in the same order.
+const char* const kLenientDirectiveNames[] = {"#warning", "#include_next", "#import",
+                                              "#sccs",    "#assert",       "#unassert"};
 const char kUsingStdNames[] = "__USING_STD_NAMES__";
+// What today's compilers define and headers test to choose their plain path.
+// (Not __GNUC__: without it system headers leave out their extensions.)
+const char* const kLenientPredefinitions[] = {
+    "__STDC__ 1",         "__x86_64__ 1",        "__linux__ 1",
+    "__CHAR_BIT__ 8",     "__SIZEOF_INT__ 4",    "__SIZEOF_LONG__ 8",
+    "__SIZEOF_POINTER__ 8", "__WCHAR_MAX__ 0x7fffffff", "__WCHAR_MIN__ (-0x7fffffff - 1)"};
+// No variadic part: every comma at the call's own depth ends an argument.
+constexpr std::size_t kEveryComma = static_cast<std::size_t>(-1);
+// The spelling of a variadic formal: "...", or "name..." after a name.
+const char kEllipsis[] = "...";
 
 int formalIndex(const std::string& word, const std::vector<std::string>& formals) {
     auto found = std::find(formals.begin(), formals.end(), word);
@@ -93,6 +107,16 @@ void Preprocessor::enterDirectiveNames() {
         int slot = enterName(kDirectiveNames[i], std::strlen(kDirectiveNames[i]));
         table_[slot].directive = static_cast<Directive>(i);
     }
+    if (!options_.lenient) return;
+    for (std::size_t i = 0; i < std::size(kLenientDirectiveNames); ++i) {
+        int slot = enterName(kLenientDirectiveNames[i], std::strlen(kLenientDirectiveNames[i]));
+        table_[slot].directive = static_cast<Directive>(kWarning + i);
+    }
+}
+
+void Preprocessor::definePredefinedNames() {
+    if (!options_.lenient) return;
+    for (const char* text : kLenientPredefinitions) defineFromText(text);
 }
 
 // The fast-reject bitmap: bit i of a byte's mask is set when some macro name
@@ -148,8 +172,10 @@ void Preprocessor::defineMacro() {
     bool complete = true;
     if (peek(0) == '(') {
         ++p_;
-        complete = readFormals(name, formals);
+        bool variadic = false;
+        complete = readFormals(name, formals, variadic);
         count = formals.empty() ? kStringizeByte : static_cast<unsigned char>(formals.size());
+        if (variadic) count |= kVariadicBit;
     }
     std::string body = complete ? readReplacement(formals) : std::string();
     std::int32_t definition = storeDefinition(body, count);
@@ -167,8 +193,12 @@ void Preprocessor::defineMacro() {
     entry.definition = definition;
 }
 
-// Parameters up to ")"; false when the line ends first.
-bool Preprocessor::readFormals(const std::string& name, std::vector<std::string>& formals) {
+// Parameters up to ")"; false when the line ends first. In lenient mode the
+// last parameter may be variadic: "..." (named __VA_ARGS__) or "name...".
+bool Preprocessor::readFormals(const std::string& name, std::vector<std::string>& formals,
+                               bool& variadic) {
+    std::string dots;  // "..." may come as one token or as three
+    bool afterName = false;
     for (;;) {
         Token token = nextNonBlank(false);
         std::string text = tokenText();
@@ -176,6 +206,14 @@ bool Preprocessor::readFormals(const std::string& name, std::vector<std::string>
             error(name + ": missing )");
             return false;
         }
+        if (options_.lenient && !variadic && (text == kEllipsis || text == ".")) {
+            dots += text;
+            if (dots != kEllipsis) continue;
+            variadic = true;
+            if (!afterName) formals.push_back("__VA_ARGS__");
+            continue;
+        }
+        afterName = token == Token::kIdentifier;
         if (token == Token::kIdentifier) {
             if (formals.size() >= static_cast<std::size_t>(kMaxFormals)) {
                 error("too many formals: " + text);
@@ -220,18 +258,26 @@ std::string Preprocessor::readReplacement(const std::vector<std::string>& formal
             i = j;
         }
     };
+    // Lenient mode pastes as standard C does: "a ## b" is stored "a##b", and
+    // the expansion removes the "##".
+    bool afterPaste = false;
     for (Token token = nextNonBlank(false); token != Token::kNewline; token = nextToken(false)) {
         std::string text = tokenText();
         bool hash = token == Token::kOther && text == "#";
         if (token == Token::kBlank || token == Token::kContinuation) {
-            if (!body.empty() && body.back() != ' ' && !afterStringize) body += ' ';
+            if (!body.empty() && body.back() != ' ' && !afterStringize && !afterPaste) body += ' ';
         } else if (hash && !previousHash && peek(0) != '#') {
             body += static_cast<char>(kStringizeByte);
             ++openStringize;
             afterStringize = true;
         } else {
+            bool pasteStarts = options_.lenient && hash && !previousHash;
+            if (pasteStarts && !body.empty() && body.back() == ' ') body.pop_back();
             substituteWords(text);
             afterStringize = false;
+        }
+        if (token != Token::kBlank && token != Token::kContinuation) {
+            afterPaste = options_.lenient && hash && previousHash;
         }
         previousHash = hash;
     }
@@ -283,6 +329,8 @@ bool Preprocessor::expand(int slot) {
     bool builtin = slot == lineSlot_ || slot == fileSlot_ || slot == dateSlot_ || slot == timeSlot_;
     std::int32_t definition = table_[slot].definition;
     unsigned char count = builtin ? 0 : static_cast<unsigned char>(pool_[definition - 1]);
+    const bool variadic = count != kStringizeByte && (count & kVariadicBit) != 0;
+    count = variadic ? static_cast<unsigned char>(count & ~kVariadicBit) : count;
     std::vector<std::string> arguments;
     if (count != 0) {
         IncludeLevel& level = levels_.back();
@@ -302,8 +350,14 @@ bool Preprocessor::expand(int slot) {
             pendingMarker_ = search.marker;
         }
         p_ += search.length;
-        std::size_t given = collectArguments(name, arguments);
-        warnArgumentCount(name, given, count == kStringizeByte ? 0 : count);
+        std::size_t wanted = count == kStringizeByte ? 0 : count;
+        std::size_t given = collectArguments(name, arguments, variadic ? wanted - 1 : kEveryComma);
+        // A variadic call may leave the variable part out.
+        if (variadic && given + 1 == wanted) {
+            arguments.emplace_back();
+            given = wanted;
+        }
+        if (!variadic || given < wanted) warnArgumentCount(name, given, wanted);
     }
     try {
         if (builtin) {
@@ -361,7 +415,9 @@ void Preprocessor::expandBuiltin(int slot) {
 }
 
 // Collects the arguments of a call after its "("; returns how many were given.
-std::size_t Preprocessor::collectArguments(const std::string& name, std::vector<std::string>& arguments) {
+// From argument `variadicIndex` on, commas belong to the (last) argument.
+std::size_t Preprocessor::collectArguments(const std::string& name, std::vector<std::string>& arguments,
+                                           std::size_t variadicIndex) {
     collectingArguments_ = true;
     unterminatedReported_ = false;
     argumentDepth_ = 1;
@@ -403,7 +459,7 @@ std::size_t Preprocessor::collectArguments(const std::string& name, std::vector<
                 ++argumentDepth_;
             } else if (c == ')' && --argumentDepth_ == 0) {
                 break;
-            } else if (c == ',' && argumentDepth_ == 1) {
+            } else if (c == ',' && argumentDepth_ == 1 && given < variadicIndex) {
                 endArgument();
                 anyText = true;
                 continue;
@@ -452,6 +508,7 @@ void Preprocessor::pushReplacement(std::int32_t definition, const std::vector<st
         }
         at = stop - 2;
     }
+    if (options_.lenient) removePastes(tail);
     expansionRegions_.push_back(tail);
 }
 

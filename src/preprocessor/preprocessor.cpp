@@ -4,6 +4,8 @@
 
 #include "ground/failures.h"
 #include "ground/messages.h"
+#include "ground/run_counters.h"
+#include "ground/settings.h"
 #include "preprocessor/condition_grammar.h"
 #include "preprocessor/preprocessor_state.h"
 
@@ -23,7 +25,9 @@ Preprocessor::Preprocessor(const std::vector<std::string>& args)
       programName_(args.empty() ? std::string() : args[0]),
       pool_(kPoolSize),
       table_(kTableSize),
-      buffer_(kLongNames + 2 * kBlockSize + 1 + 255) {}
+      buffer_(kLongNames + 2 * kBlockSize + 1 + 255) {
+    options_.lenient = runSettings().lenient;
+}
 
 Preprocessor::~Preprocessor() {
     for (IncludeLevel& level : levels_) {
@@ -137,6 +141,7 @@ void Preprocessor::startUp() {
     IncludeLevel& level = levels_[0];
     level.fileName = "command line";
     readingCommandLine_ = true;
+    definePredefinedNames();
     for (const std::string& text : options_.defines) applyDefineOption(text);
     for (const std::string& text : options_.undefines) applyUndefineOption(text);
     defineFromText("__LINE__ 1");
@@ -203,6 +208,7 @@ void Preprocessor::report(const std::string& text, bool counted) {
     out << "line " << level.line << ": " << text << '\n';
     messageDone();
     if (counted) ++errors_;
+    else ++runCounters().warnings;
 }
 
 // An error reported at another place than the current one (a macro call).

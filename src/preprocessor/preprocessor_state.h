@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace zivrat::pp {
@@ -30,6 +31,9 @@ constexpr int kNestingLimit = 100;
 constexpr int kUnboundedNestingLimit = 10000;
 constexpr unsigned char kMarkerByte = 0xFE;
 constexpr unsigned char kStringizeByte = 0xFF;
+// Set in the stored argument count of a variadic macro (lenient mode); the
+// count itself never passes kMaxFormals.
+constexpr unsigned char kVariadicBit = 0x80;
 
 // Flags of the character class tables.
 enum CharFlag : std::uint8_t {
@@ -65,6 +69,8 @@ enum Directive : std::int8_t {
     kNotDirective = -1,
     kDefine, kUndef, kInclude, kElse, kEndif, kElif, kIfdef, kIfndef, kIf, kLine, kIdent,
     kPragma, kError,
+    // Known in lenient mode only.
+    kWarning, kIncludeNext, kImport, kSccs, kAssert, kUnassert,
 };
 
 struct Slot {
@@ -84,6 +90,9 @@ struct IncludeLevel {
     std::size_t segmentBase = 0;
     long long segmentBytes = 0;  // bytes held in this level's saved segments
     bool endsWithNewline = true;
+    // The search-list slot the file was found in; -1 when it was not found
+    // through the list (the source file, an absolute name).
+    int searchSlot = -1;
 };
 
 struct Segment {
@@ -97,6 +106,8 @@ struct Options {
     bool noLineDirectives = false;
     bool recursionAllowed = false;
     int significant = kLongNames;
+    // Tolerance of today's headers: see directives.cpp and macros.cpp.
+    bool lenient = false;
     std::vector<std::string> defines;
     std::vector<std::string> undefines;
 };
@@ -116,6 +127,9 @@ struct SourceEnd {};
 struct FatalStop {};
 struct PushbackOverflow {};
 struct CommandLineEnd {};
+
+// __has_include and __has_include_next, which lenient #if lines answer.
+bool isIncludeQuery(const std::string& name);
 
 // The directory of a file name: the name cut at its last "/", "." without one.
 std::string directoryOf(const std::string& path);
@@ -193,12 +207,25 @@ private:
 
     // --- directives.cpp
     void directive();
+    bool lenientSkips(Directive kind, Token token) const;
     void finishLine(bool warnExtra);
-    void includeDirective();
+    enum class IncludeKind { kInclude, kIncludeNext, kImport };
+    void includeDirective(IncludeKind kind);
     bool readIncludeName(std::string& name, bool& angled);
-    std::FILE* searchInclude(const std::string& name, bool angled, std::string& path,
-                             bool& withoutExtension);
-    void pushLevel(std::FILE* file, const std::string& path, bool withoutExtension);
+    struct IncludeSearch {
+        std::FILE* file = nullptr;
+        std::string path;
+        bool withoutExtension = false;
+        int slot = -1;
+    };
+    IncludeSearch searchInclude(const std::string& name, std::size_t firstSlot);
+    std::size_t nextSearchSlot() const;
+    std::FILE* openCandidate(const std::string& path) const;
+    bool hasInclude(bool next);
+    bool skipCallOperand();
+    void messageDirective(const char* word);
+    void pragmaDirective();
+    void pushLevel(const IncludeSearch& found);
     void lineDirective(bool numericForm, std::size_t captureFrom);
     void identDirective();
     void openGroup(bool copied, bool isIf);
@@ -224,7 +251,7 @@ private:
     std::int32_t storeDefinition(const std::string& body, unsigned char count);
     bool sameDefinition(std::int32_t a, std::int32_t b) const;
     void defineMacro();
-    bool readFormals(const std::string& name, std::vector<std::string>& formals);
+    bool readFormals(const std::string& name, std::vector<std::string>& formals, bool& variadic);
     std::string readReplacement(const std::vector<std::string>& formals);
     void undefineName(const char* name, std::size_t length);
     void undefDirective();
@@ -232,7 +259,9 @@ private:
     bool expand(int slot);
     bool nestingAllows(const std::string& name);
     void expandBuiltin(int slot);
-    std::size_t collectArguments(const std::string& name, std::vector<std::string>& arguments);
+    std::size_t collectArguments(const std::string& name, std::vector<std::string>& arguments,
+                                 std::size_t variadicIndex);
+    void definePredefinedNames();
     void warnArgumentCount(const std::string& name, std::size_t given, std::size_t wanted);
     void pushReplacement(std::int32_t definition, const std::vector<std::string>& args);
     void removePastes(long long expansionTail);
@@ -299,6 +328,8 @@ private:
     bool callRecorded_ = false;
     std::string capture_;
     bool capturing_ = false;
+    // Lenient mode: files that asked to be read once (#pragma once, #import).
+    std::unordered_set<std::string> onceOnlyFiles_;
 };
 
 }  // namespace zivrat::pp

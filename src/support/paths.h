@@ -18,10 +18,20 @@ std::string joinPath(const std::string& directory, const std::string& name);
 // The part of a path up to and including its last separator; empty when none.
 std::string directoryPrefix(const std::string& path);
 
+// The folder of the program file that argv[0] names, ready for plain
+// concatenation: the name's own folder when it holds a separator; else the
+// first folder of `searchPath` (a PATH text) that holds an executable of
+// that name, since that is where the shell found the program; else empty
+// (the current folder).
+std::string programFolder(const std::string& programName, const char* searchPath);
+
 // The part of a path after its last "/", else after its last "\", else all of it.
 std::string baseNameOf(const std::string& path);
 
 bool pathExists(const std::string& path);
+// The absolute path with "." and ".." and links resolved; the path itself
+// when it cannot be resolved.
+std::string canonicalPath(const std::string& path);
 bool isDirectory(const std::string& path);
 
 // Last modification time; false when the file cannot be examined.

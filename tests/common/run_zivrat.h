@@ -13,9 +13,9 @@ struct RunResult {
     std::string err;
 };
 
-// Runs zivrat with argv[0] "zivrat" (so zivrat.ini is read from the folder)
-// and the given arguments, in the folder, with TZ=UTC and without
-// GUIZIVRAT, TMP, YYDEBUG and YYDEBUG2 unless `environment` sets them.
+// Runs zivrat with argv[0] "zivrat" and without PATH (so zivrat.ini is read
+// from the folder) and the given arguments, in the folder, with TZ=UTC and
+// without GUIZIVRAT, TMP, YYDEBUG and YYDEBUG2 unless `environment` sets them.
 // Kills the program after `timeoutSeconds`.
 RunResult runZivrat(const std::string& folder, const std::vector<std::string>& args,
                     const std::map<std::string, std::string>& environment = {},

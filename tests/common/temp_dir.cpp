@@ -27,8 +27,7 @@ std::string TempDir::file(const std::string& name) const { return path_ + "/" + 
 std::string TempDir::write(const std::string& name, const std::string& content) const {
     std::string full = file(name);
     std::filesystem::create_directories(std::filesystem::path(full).parent_path());
-    std::ofstream out(full, std::ios::binary);
-    out << content;
+    writeFile(full, content);
     return full;
 }
 
@@ -54,6 +53,11 @@ std::string readFile(const std::string& path) {
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+void writeFile(const std::string& path, const std::string& content) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
 }
 
 }  // namespace zivrat::test

@@ -29,5 +29,7 @@ private:
 
 // Reads a whole file; empty when it cannot be read.
 std::string readFile(const std::string& path);
+// Writes the file with exactly these bytes, replacing what it held.
+void writeFile(const std::string& path, const std::string& content);
 
 }  // namespace zivrat::test

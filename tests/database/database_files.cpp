@@ -2,19 +2,18 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include "common/temp_dir.h"
 
 namespace zivrat::test {
 
 Bytes fileBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    std::string text = readFile(path);
+    return Bytes(text.begin(), text.end());
 }
 
 void writeBytes(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    writeFile(path, std::string(bytes.begin(), bytes.end()));
 }
 
 std::uint32_t wordIn(const Bytes& bytes, std::size_t offset) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/run_state.h"
 #include "common/temp_dir.h"
 #include "database/btree_on_disk.h"
 #include "database_files.h"
@@ -15,19 +16,14 @@
 namespace zivrat::test {
 namespace {
 
-class DatabaseStepsTest : public ::testing::Test {
+class DatabaseStepsTest : public RunStateTest {
 protected:
     void SetUp() override {
-        runSettings() = RunSettings();
+        RunStateTest::SetUp();
         runSettings().buildDatabase = true;
         runSettings().databasePath = dir.path() + "/";
         runSettings().htmlPath = dir.path() + "/";
         runSettings().docPath = dir.path() + "/";
-        docModel().clear();
-    }
-    void TearDown() override {
-        docModel().clear();
-        runSettings() = RunSettings();
     }
 
     ClassTag& addClass(const std::string& name, const std::string& library = "misc",

@@ -2,12 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <cstdio>
 
+#include "common/child_process.h"
 #include "common/temp_dir.h"
 #include "database/disk_file.h"
 #include "database/space_manager.h"
@@ -20,19 +20,6 @@ std::vector<std::string> someKeys(int first, int count) {
     std::vector<std::string> keys;
     for (int i = first; i < first + count; ++i) keys.push_back(numberedKey(i));
     return keys;
-}
-
-// Runs the work in a child process and returns its wait status.
-template <typename Work>
-int inChildProcess(Work work) {
-    pid_t child = fork();
-    if (child == 0) {
-        work();
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return status;
 }
 
 void limitFileSize(std::uint64_t bytes) {
@@ -51,12 +38,12 @@ protected:
     // The file-size limit kills a child while it writes the grown file,
     // after the journal (smaller than the limit) is complete.
     void killDuringTheCommit() {
-        int status = inChildProcess([&] {
+        std::optional<Ending> ending = runInChildProcess([&] {
             limitFileSize(before.size() + 16384);
             storeKeys(path, someKeys(40, 2000));
         });
-        ASSERT_TRUE(WIFSIGNALED(status));
-        EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
+        ASSERT_TRUE(ending);
+        ASSERT_EQ(ending->signal, SIGXFSZ);
         ASSERT_TRUE(dir.exists("dico.dat-journal"));
         EXPECT_NE(fileBytes(path), before);
     }
@@ -85,7 +72,7 @@ TEST_F(InterruptedUpdateTest, AJournalWhoseFileWasRemovedIsDropped) {
 }
 
 TEST_F(InterruptedUpdateTest, AFailedWritePutsThePreviousFileBackAtOnce) {
-    int status = inChildProcess([&] {
+    std::optional<Ending> ending = runInChildProcess([&] {
         std::signal(SIGXFSZ, SIG_IGN);
         limitFileSize(before.size() + 16384);
         testing::internal::CaptureStderr();
@@ -93,8 +80,9 @@ TEST_F(InterruptedUpdateTest, AFailedWritePutsThePreviousFileBackAtOnce) {
         testing::internal::GetCapturedStderr();
         _exit(failure == "[WRITEERR] Write error\n" ? 0 : 1);
     });
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 0);
+    ASSERT_TRUE(ending);
+    ASSERT_EQ(ending->signal, 0);
+    EXPECT_EQ(ending->exitCode, 0);
     EXPECT_EQ(fileBytes(path), before);
     EXPECT_FALSE(dir.exists("dico.dat-journal"));
 }
@@ -116,12 +104,13 @@ TEST_F(InterruptedUpdateTest, ChangesWithoutACommitNeverReachTheFile) {
 TEST_F(InterruptedUpdateTest, AFileThatWasBeingCreatedIsRemoved) {
     const std::string fresh = dir.file("fresh.dat");
     // Stopped without any clean-up, as a killed program would be.
-    int status = inChildProcess([&] {
+    std::optional<Ending> ending = runInChildProcess([&] {
         DiskFile file(fresh);
         SpaceManager space(file);
         _exit(0);
     });
-    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_TRUE(ending);
+    ASSERT_EQ(ending->signal, 0);
     ASSERT_TRUE(dir.exists("fresh.dat"));
     ASSERT_TRUE(dir.exists("fresh.dat-journal"));
     testing::internal::CaptureStderr();

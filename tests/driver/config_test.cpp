@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
+#include "common/console_texts.h"
+#include "common/run_state.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 #include "ground/failures.h"
@@ -15,14 +19,12 @@ namespace zivrat {
 namespace {
 
 // Loads a configuration text from a fresh state and keeps the console lines.
-class ConfigTest : public ::testing::Test {
+class ConfigTest : public test::RunStateTest {
 protected:
     void SetUp() override {
-        configuration() = Configuration();
-        runSettings() = RunSettings();
-        useBufferedOutput([this](const std::string& text) { console += text; });
+        RunStateTest::SetUp();
+        capture.emplace(console);
     }
-    void TearDown() override { useStandardOutput(); }
 
     bool load(const std::string& text) {
         std::string path = dir.write("zivrat.ini", text);
@@ -33,6 +35,7 @@ protected:
 
     test::TempDir dir;
     std::string console;
+    std::optional<test::ConsoleCapture> capture;
 };
 
 const char* const kMinimal =
@@ -56,7 +59,7 @@ TEST_F(ConfigTest, MissingFileKeepsTheBuiltInWordsAndResetsTheFlags) {
     runSettings().verboseLevel = 4;
     EXPECT_FALSE(loadConfiguration(dir.file("none.ini")));
     deliverBufferedOutput();
-    EXPECT_EQ(console, "Zivrat Warning : no zivrat.ini file found, default language : English\n");
+    EXPECT_EQ(console, test::kNoIniWarning);
     EXPECT_FALSE(runSettings().frames);
     EXPECT_TRUE(runSettings().preprocess);
     EXPECT_EQ(runSettings().htmlVersion, 2);

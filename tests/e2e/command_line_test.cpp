@@ -1,14 +1,13 @@
 // End-to-end runs of the binary: banner, usage, option failures, statuses.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include "common/console_texts.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 
 namespace zivrat::test {
 namespace {
-
-const char* const kBanner = "Zivrat Version 1.0.2\n";
-const char* const kNoIni = "Zivrat Warning : no zivrat.ini file found, default language : English\n";
 
 const char* const kUsage =
     "usage : zivrat [flags] [files...]\n"
@@ -31,7 +30,7 @@ const char* const kUsage =
 TEST(CommandLine, NoArgumentsPrintsUsageAndEndsOk) {
     TempDir dir;
     RunResult run = runZivrat(dir.path(), {});
-    EXPECT_EQ(run.out, std::string(kBanner) + kNoIni + kUsage + "zivrat: No input files\n\nOk\n");
+    EXPECT_EQ(run.out, kBannerLine + kNoIniWarning + kUsage + "zivrat: No input files\n\nOk\n");
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.status, 0);
 }
@@ -42,12 +41,12 @@ TEST(CommandLine, NoArgumentsPrintsUsageAndEndsOk) {
 namespace zivrat::test {
 namespace {
 
-std::string startOfRun() { return std::string(kBanner) + kNoIni; }
+std::string startOfRun() { return kBannerLine + kNoIniWarning; }
 
 TEST(CommandLine, VersionAloneGoesOnToTheEnd) {
     TempDir dir;
     RunResult run = runZivrat(dir.path(), {"-V"});
-    EXPECT_EQ(run.out, startOfRun() + "1.0.2\nzivrat: No input files\n\nOk\n");
+    EXPECT_EQ(run.out, startOfRun() + kVersionText + "\nzivrat: No input files\n\nOk\n");
     EXPECT_EQ(run.status, 0);
 }
 
@@ -136,7 +135,7 @@ TEST(CommandLine, BadConfigurationEndsTheProgram) {
     TempDir dir;
     dir.write("zivrat.ini", "[Common]\ngenerator.html.version = \"4\"\n");
     RunResult version = runZivrat(dir.path(), {});
-    EXPECT_EQ(version.out.rfind(kBanner, 0), 0u);
+    EXPECT_EQ(version.out.rfind(kBannerLine, 0), 0u);
     EXPECT_EQ(version.out.find("Ok"), std::string::npos);
     EXPECT_EQ(version.err,
               "Zivrat Error : INI generator.html.version must be 1,2 or 3 in file zivrat.ini\n");
@@ -170,7 +169,27 @@ TEST(CommandLine, ConfigurationBesideTheProgram) {
     TempDir dir;
     dir.write("zivrat.ini", readFile(sourceDirectory() + "/config/zivrat.ini"));
     RunResult run = runZivrat(dir.path(), {"-V"});
-    EXPECT_EQ(run.out, std::string(kBanner) + "1.0.2\nzivrat: No input files\n\nOk\n");
+    EXPECT_EQ(run.out, kBannerLine + kVersionText + "\nzivrat: No input files\n\nOk\n");
+}
+
+// Started by its name alone, as a shell starts an installed program, zivrat
+// reads the zivrat.ini beside the program that PATH names.
+TEST(CommandLine, ConfigurationBesideTheProgramFoundOnPath) {
+    TempDir dir;
+    dir.write("zivrat.ini", "[Common]\ngenerator.html.version = \"4\"\n");
+    ::chmod(dir.write("tool/zivrat", "").c_str(), 0755);
+    dir.write("tool/zivrat.ini", readFile(sourceDirectory() + "/config/zivrat.ini"));
+    const std::string quiet = kBannerLine + kVersionText + "\nzivrat: No input files\n\nOk\n";
+    RunResult onPath = runZivrat(dir.path(), {"-V"}, {{"PATH", dir.file("none") + ":" + dir.file("tool")}});
+    EXPECT_EQ(onPath.out, quiet);
+    EXPECT_EQ(onPath.status, 0);
+
+    // The build puts the sample beside the built program.
+    const std::string built = zivratBinary().substr(0, zivratBinary().rfind('/'));
+    EXPECT_EQ(runZivrat(dir.path(), {"-V"}, {{"PATH", built}}).out, quiet);
+
+    // Found nowhere on PATH, the name leaves the current folder's file.
+    EXPECT_EQ(runZivrat(dir.path(), {"-V"}, {{"PATH", dir.file("none")}}).status, 255);
 }
 
 }  // namespace

@@ -2,9 +2,10 @@
 // the test: missing, good, damaged and left half-updated.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "common/console_texts.h"
+#include "common/child_process.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 #include "database/btree_on_disk.h"
@@ -13,10 +14,7 @@
 namespace zivrat::test {
 namespace {
 
-const std::string kHead =
-    "Zivrat Version 1.0.2\n"
-    "Zivrat Warning : no zivrat.ini file found, default language : English\n"
-    "rebuild :\n";
+const std::string kHead = kConsoleHead + "rebuild :\n";
 
 void storeClasses(const std::string& path, const std::vector<std::string>& names,
                   const std::string& library = "misc") {
@@ -101,14 +99,12 @@ TEST(DatabaseRebuild, AFileLeftHalfCreatedDoesNotCount) {
     TempDir dir;
     // A first add step killed before its commit ends: the journal that marks
     // the file as new, and part of the file.
-    pid_t child = fork();
-    if (child == 0) {
+    runInChildProcess([&] {
         yBTreeOnDisk database;
         database.open(dir.file("dico.dat"));
         database.insertIfAbsent("Shape", VarDB());
         _exit(0);
-    }
-    waitpid(child, nullptr, 0);
+    });
     ASSERT_TRUE(dir.exists("dico.dat"));
     ASSERT_TRUE(dir.exists("dico.dat-journal"));
     RunResult run = runZivrat(dir.path(), {"-i"});

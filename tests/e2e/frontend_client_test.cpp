@@ -3,6 +3,7 @@
 
 #include <filesystem>
 
+#include "common/console_texts.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 #include "frontend/link_peer.h"
@@ -10,21 +11,14 @@
 namespace zivrat::test {
 namespace {
 
-const char* const kNoIni = "Zivrat Warning : no zivrat.ini file found, default language : English\n";
-
-std::vector<std::string> clientCommand(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), frontClientBinary());
-    return arguments;
-}
-
 TEST(FrontEndClient, FindsZivratBesideItselfAndPrintsTheOutputAsItComes) {
     TempDir dir;
     dir.write("a.h", "int a;\n");
-    Process client(dir.path(), clientCommand({"-1", "-P", "a.h", "missing.h"}), {}, "client");
-    EXPECT_EQ(client.waitForExit(), 0);
-    // The configuration is looked for beside zivrat, in the build folder.
-    EXPECT_EQ(client.out(), std::string("Zivrat Version 1.0.2\n") + kNoIni +
-                                "a.h\nparsing ...\nmissing.h\n\nOk\n\nOk\n");
+    ChildProcess client(frontClientCommand(dir.path(), {"-1", "-P", "a.h", "missing.h"}));
+    // The run's result is that of its last input, which failed.
+    EXPECT_EQ(client.waitForExit(), 255);
+    // The configuration is read beside zivrat: the build puts the sample there.
+    EXPECT_EQ(client.out(), kBannerLine + "a.h\nparsing ...\nmissing.h\n\nOk\n\nOk\n");
     // What zivrat writes on its error stream is the user's to see.
     EXPECT_EQ(client.err(), "Zivrat Erreur : SYSTEM Impossible de trouver le fichier 'missing.h'");
 }
@@ -35,23 +29,37 @@ TEST(FrontEndClient, ReadsTheConfigurationBesideTheZivratItIsGiven) {
     dir.makeDirectory("tool");
     std::filesystem::copy_file(zivratBinary(), dir.file("tool/zivrat"));
     dir.write("tool/zivrat.ini", readFile(sourceDirectory() + "/config/zivrat.ini"));
-    Process client(dir.path(), clientCommand({"--zivrat", "tool/zivrat", "--trace", "-1", "-P", "a.h"}),
-                   {}, "client");
+    ChildProcess client(
+        frontClientCommand(dir.path(), {"--zivrat", "tool/zivrat", "--trace", "-1", "-P", "a.h"}));
     EXPECT_EQ(client.waitForExit(), 0);
-    EXPECT_EQ(client.out(), "Zivrat Version 1.0.2\na.h\nparsing ...\n\nOk\n\nOk\n");
+    EXPECT_EQ(client.out(), kBannerLine + "a.h\nparsing ...\n\nOk\n\nOk\n");
     // --trace shows the link's traces from zivrat's standard output.
     EXPECT_NE(client.err().find("argc 4\nargv tool/zivrat\nargv -1\nargv -P\nargv a.h\n__start__\n"),
               std::string::npos);
 }
 
+TEST(FrontEndClient, EndsWithTheStatusThatZivratsOwnRunEndsWith) {
+    TempDir dir;
+    dir.write("a.h", "int a;\n");
+    dir.write("bad.h", "class A { int x; };\n}}}\n");
+    const std::vector<std::vector<std::string>> runs = {
+        {"-1", "-P", "a.h"}, {"-1", "bad.h"}, {"-1", "-P", "missing.h"}, {"-f", "a.h"}, {"-V"}};
+    const int expected[] = {0, 1, 255, 255, 0};
+    for (std::size_t i = 0; i < runs.size(); ++i) {
+        ChildProcess client(frontClientCommand(dir.path(), runs[i]));
+        EXPECT_EQ(client.waitForExit(), expected[i]) << i;
+        EXPECT_EQ(runZivrat(dir.path(), runs[i]).status, expected[i]) << i;
+    }
+}
+
 TEST(FrontEndClient, RefusesAMissingProgramAndUnknownOptions) {
     TempDir dir;
-    Process missing(dir.path(), clientCommand({"a.h"}), {{"ZIVRAT_PROGRAM", dir.file("nowhere")}},
-                    "missing");
+    ChildProcess missing(
+        frontClientCommand(dir.path(), {"a.h"}, {{"ZIVRAT_PROGRAM", dir.file("nowhere")}}));
     EXPECT_EQ(missing.waitForExit(), 1);
     EXPECT_NE(missing.err().find("cannot run " + dir.file("nowhere")), std::string::npos);
 
-    Process unknown(dir.path(), clientCommand({"--zivrat-path", "x", "a.h"}), {}, "unknown");
+    ChildProcess unknown(frontClientCommand(dir.path(), {"--zivrat-path", "x", "a.h"}));
     EXPECT_EQ(unknown.waitForExit(), 2);
     EXPECT_NE(unknown.err().find("unknown option --zivrat-path"), std::string::npos);
 }

@@ -1,6 +1,7 @@
 // End-to-end conversations with zivrat in front-end mode over loopback.
 #include <gtest/gtest.h>
 
+#include "common/console_texts.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 #include "frontend/link_peer.h"
@@ -10,15 +11,13 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-const char* const kBanner = "Zivrat Version 1.0.2\n";
-const char* const kNoIni = "Zivrat Warning : no zivrat.ini file found, default language : English\n";
 const std::map<std::string, std::string> kInputs = {{"a.h", "int a;\n"}, {"b.h", "int b;\n"}};
 
 TEST(FrontEndLink, OneRunSendsEachLineAsOneTextAndEndsWithOkAndFin) {
     Conversation talk(kInputs);
     talk.open();
     Texts texts = talk.run({"zivrat", "-1", "-P", "a.h"});
-    EXPECT_EQ(texts, (Texts{"", kNoIni, "a.h\n", "parsing ...\n", "", "\n", "Ok\n", "__fin__"}));
+    EXPECT_EQ(texts, (Texts{"", kNoIniWarning, "a.h\n", "parsing ...\n", "", "\n", "Ok\n", "__fin__"}));
     talk.close();
     // The scanner's newline at the end of the input goes to standard output.
     EXPECT_EQ(talk.program->out(), "+argc 4\nargv zivrat\nargv -1\nargv -P\nargv a.h\n__start__\n\n");
@@ -39,10 +38,10 @@ TEST(FrontEndLink, EachRunReloadsTheConfigurationAndTheVectorSurvives) {
     // Without the file the flags are back to their defaults: -f needs -3 again.
     std::remove(talk.dir.file("zivrat.ini").c_str());
     EXPECT_EQ(joined(talk.start()),
-              std::string(kNoIni) +
+              kNoIniWarning +
                   "SYSTEM Error : invalid option : -f must be set with -3 or -j option\nOk\n__fin__");
     // A new count starts a new vector.
-    EXPECT_EQ(joined(talk.run({"zivrat", "-1", "-P", "b.h"})), std::string(kNoIni) + "b.h\nparsing ...\n\nOk\n__fin__");
+    EXPECT_EQ(joined(talk.run({"zivrat", "-1", "-P", "b.h"})), kNoIniWarning + "b.h\nparsing ...\n\nOk\n__fin__");
     talk.close();
 }
 
@@ -69,7 +68,7 @@ TEST(FrontEndLink, ADatagramFollowedAtOnceByAnotherIsDropped) {
     talk.peer->send("__start_cnx__");
     talk.program->signal(SIGCONT);
     EXPECT_EQ(talk.peer->receive(), "__start_ok__");
-    EXPECT_EQ(talk.peer->receive(), kBanner);
+    EXPECT_EQ(talk.peer->receive(), kBannerLine);
     talk.close();
     EXPECT_EQ(talk.program->out(), "++++");
 }
@@ -81,7 +80,7 @@ TEST(FrontEndLink, ArgumentsBeforeAnyCountAndBeyondTheCountAreKept) {
     talk.peer->send("zivrat");
     talk.peer->send("__argv__");
     talk.peer->send("-P");
-    EXPECT_EQ(joined(talk.start()), std::string(kNoIni) + "zivrat: No input files\n\nOk\n__fin__");
+    EXPECT_EQ(joined(talk.start()), kNoIniWarning + "zivrat: No input files\n\nOk\n__fin__");
 
     talk.peer->send("__argc__");
     talk.peer->send("1");
@@ -90,7 +89,7 @@ TEST(FrontEndLink, ArgumentsBeforeAnyCountAndBeyondTheCountAreKept) {
         talk.peer->send(argument);
     }
     EXPECT_EQ(joined(talk.start()),
-              std::string(kNoIni) + "a.h\nparsing ...\nb.h\nparsing ...\n\nOk\n__fin__");
+              kNoIniWarning + "a.h\nparsing ...\nb.h\nparsing ...\n\nOk\n__fin__");
     talk.close();
     EXPECT_NE(talk.program->out().find("argc 1\nargv zivrat\nargv -1\nargv -P\nargv a.h\nargv b.h\n"),
               std::string::npos);
@@ -103,7 +102,7 @@ TEST(FrontEndLink, AStartWithoutArgumentsIsRefusedAndTheConversationGoesOn) {
     talk.peer->send("__argc__");
     talk.peer->send("0");
     EXPECT_EQ(talk.start(), (Texts{"Zivrat Error : __start__ without arguments, nothing to run\n", "__fin__"}));
-    EXPECT_EQ(joined(talk.run({"zivrat", "-1", "-P", "a.h"})), std::string(kNoIni) + "a.h\nparsing ...\n\nOk\n__fin__");
+    EXPECT_EQ(joined(talk.run({"zivrat", "-1", "-P", "a.h"})), kNoIniWarning + "a.h\nparsing ...\n\nOk\n__fin__");
     talk.close();
 }
 
@@ -123,13 +122,35 @@ TEST(FrontEndLink, OddCountsAndLongOrUnterminatedDatagramsAreTakenSafely) {
     talk.peer->send("-P");
     talk.peer->send("__argv__");
     talk.peer->send(longName);
-    EXPECT_EQ(joined(talk.start()), std::string(kNoIni) + longName + "\n\nOk\n__fin__");
+    EXPECT_EQ(joined(talk.start()), kNoIniWarning + longName + "\n\nOk\n__fin__");
     talk.close();
     EXPECT_NE(talk.program->out().find("argc 0\nargc -4\nargc 2147483647\nargv zivrat\nargv -P\nargv " +
                                        longName + "\n__start__\n"),
               std::string::npos);
     EXPECT_NE(talk.program->err().find("Impossible de trouver le fichier '" + longName + "'"),
               std::string::npos);
+}
+
+// Asked for after a run, the result of the run comes back: 0, -1 after a
+// failed input or a start with nothing to run, or the parser's result.
+TEST(FrontEndLink, TheResultOfTheLastRunIsSentWhenAskedFor) {
+    Conversation talk({{"a.h", "int a;\n"}, {"bad.h", "class A { int x; };\n}}}\n"}});
+    talk.open();
+    EXPECT_EQ(talk.peer->askResult(), "0");
+    talk.run({"zivrat", "-1", "-P", "missing.h"});
+    EXPECT_EQ(talk.peer->askResult(), "-1");
+    // Asked again, the same answer; the run before does not linger.
+    EXPECT_EQ(talk.peer->askResult(), "-1");
+    talk.run({"zivrat", "-1", "-P", "missing.h", "a.h"});
+    EXPECT_EQ(talk.peer->askResult(), "0");
+    talk.run({"zivrat", "-1", "bad.h"});
+    EXPECT_EQ(talk.peer->askResult(), "1");
+    talk.peer->send("__argc__");
+    talk.peer->send("0");
+    talk.start();
+    EXPECT_EQ(talk.peer->askResult(), "-1");
+    EXPECT_EQ(talk.peer->receive(300ms), std::nullopt);
+    talk.close();
 }
 
 TEST(FrontEndLink, AnUnusablePortIsASocketErrorWithStatusOne) {

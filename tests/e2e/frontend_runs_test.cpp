@@ -6,11 +6,14 @@
 // page or input until the test, having sent its break, opens the other end.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
 
+#include "common/console_texts.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 #include "database/btree_on_disk.h"
@@ -21,7 +24,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-const char* const kNoIni = "Zivrat Warning : no zivrat.ini file found, default language : English\n";
 
 constexpr int kClasses = 1000;
 constexpr int kHeldPage = 500;  // the class page that holds the program
@@ -63,13 +65,15 @@ private:
 
 // Opens the writing end once the program has opened the pipe for reading.
 std::unique_ptr<PipeEnd> openWriterWhenRead(const std::string& path,
-                                            LinkClock::duration patience = 10s) {
-    auto deadline = LinkClock::now() + patience;
-    for (;;) {
-        auto end = std::make_unique<PipeEnd>(path, O_WRONLY);
-        if (end->isOpen() || end->error() != ENXIO || LinkClock::now() >= deadline) return end;
-        std::this_thread::sleep_for(2ms);
-    }
+                                            ChildClock::duration patience = 10s) {
+    std::unique_ptr<PipeEnd> end;
+    waitUntil(
+        [&] {
+            end = std::make_unique<PipeEnd>(path, O_WRONLY);
+            return end->isOpen() || end->error() != ENXIO;
+        },
+        patience, 2ms);
+    return end;
 }
 
 // Receives texts until `text` has come after `after`.
@@ -85,13 +89,8 @@ Texts receiveUntilAfter(Peer& peer, const std::string& after, const std::string&
 }
 
 // Waits until the program has written the file.
-bool waitForFile(const TempDir& dir, const std::string& name, LinkClock::duration patience = 10s) {
-    auto deadline = LinkClock::now() + patience;
-    while (!dir.exists(name)) {
-        if (LinkClock::now() >= deadline) return false;
-        std::this_thread::sleep_for(2ms);
-    }
-    return true;
+bool waitForFile(const TempDir& dir, const std::string& name, ChildClock::duration patience = 10s) {
+    return waitUntil([&] { return dir.exists(name); }, patience, 2ms);
 }
 
 bool temporaryFileLeft(const TempDir& dir) {
@@ -137,7 +136,7 @@ void breakDuringThePagesOfTheSecondInput(const std::string& writtenPage) {
     // The program is ready for the next run.
     std::remove(talk.dir.file(held).c_str());
     EXPECT_EQ(joined(talk.run({"zivrat", "-1", "c.h"})),
-              std::string(kNoIni) + "c.h\nparsing ...\nClass Late\n\nOk\n__fin__");
+              kNoIniWarning + "c.h\nparsing ...\nClass Late\n\nOk\n__fin__");
     talk.close();
 }
 

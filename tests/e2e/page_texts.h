@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/console_texts.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 
@@ -15,22 +16,15 @@ namespace zivrat::test {
 constexpr long long kSourceEpoch = 880000000;
 inline const std::string kSourceDate = "Thu Nov 20 04:26:40 1997\n";
 
-// The console lines before the first input when there is no zivrat.ini.
-inline const std::string kConsoleHead =
-    "Zivrat Version 1.0.2\n"
-    "Zivrat Warning : no zivrat.ini file found, default language : English\n";
-
 // The footer with the date of SOURCE_DATE_EPOCH, and the end of the page.
 inline const std::string kPageEnd =
     "<!--$$-->\n<hr><font size=2><b>Last update : </b>Mon Jan  5 09:03:07 1998\n"
-    "</font> by <i>Zivrat 1.0.2</i><p>\n</BODY>\n</HTML>\n";
+    "</font> by <i>" + kProgramAndVersion + "</i><p>\n</BODY>\n</HTML>\n";
 
 // "<HTML>\n<HEAD>\n" and the head of a class page, up to its "</HEAD>".
 inline std::string classPageHead(const std::string& title) {
-    return "<HTML>\n<HEAD>\n<!--\n\n"
-           "Pages written by Zivrat 1.0.2, the C and C++ library documenter"
-           "\n!-->\n\n<TITLE>" +
-           title + "</TITLE><P>\n";
+    return "<HTML>\n<HEAD>\n<!--\n\n" + kPagesWrittenBy + "\n!-->\n\n<TITLE>" + title +
+           "</TITLE><P>\n";
 }
 
 // The target of every link from a class frame page.

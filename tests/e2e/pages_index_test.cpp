@@ -3,6 +3,7 @@
 // files for a source file and a library.
 #include <gtest/gtest.h>
 
+#include "common/console_texts.h"
 #include "common/run_zivrat.h"
 #include "e2e/page_texts.h"
 
@@ -60,7 +61,7 @@ TEST_F(PagesIndex, ConsoleShowsLibrariesAndTheCompanionFilesRead) {
     EXPECT_EQ(run.err, "");
     // "!" for the file companion, "*" for the library companion.
     EXPECT_EQ(run.out,
-              "Zivrat Version 1.0.2\nmain.cpp\nparsing ...\n"
+              kBannerLine + "main.cpp\nparsing ...\n"
               "Class Shape\nClass GeoCircle\nStruct Point\n\n"
               "generating ...\nlib : misc\nlib : geometry\n!*\nOk\n");
 }
@@ -156,8 +157,7 @@ TEST_F(PagesIndex, FilePagesShowClassesTypedefsAndPrototypes) {
 std::string libraryPageHead(const std::string& name, const std::string& authors,
                             const std::string& version) {
     return "<HTML>\n<HEAD>\n"
-           "<!--Pages written by Zivrat 1.0.2, the C and C++ library documenter!-->\n"
-           "<title>library" + name + "</title>\n</HEAD>\n<BODY>\n" +
+           "<!--" + kPagesWrittenBy + "!-->\n<title>library" + name + "</title>\n</HEAD>\n<BODY>\n" +
            "<font size=5><b>library : </font>" + name + "</b><p>\n" +
            "<font size=4><b>Authors : </font>" + authors + "</b><p>\n" +
            "<font size=4><b>Version : </font>" + version + "</b><p>\n" + "<p>\n<hr>\n";

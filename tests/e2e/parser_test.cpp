@@ -3,15 +3,12 @@
 
 #include <string>
 
+#include "common/console_texts.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 
 namespace zivrat::test {
 namespace {
-
-const char* const kHead =
-    "Zivrat Version 1.0.2\n"
-    "Zivrat Warning : no zivrat.ini file found, default language : English\n";
 
 RunResult parseFiles(const TempDir& dir, const std::vector<std::string>& files,
                      const std::map<std::string, std::string>& environment = {}) {
@@ -29,7 +26,7 @@ TEST(ParserRun, ClassesAreListedAndTheRunEndsOk) {
               "union Value { int i; float f; };\n"
               "typedef struct { int r; } Radius;\n");
     RunResult run = parseFiles(dir, {"shape.h"});
-    EXPECT_EQ(run.out, std::string(kHead) +
+    EXPECT_EQ(run.out, kConsoleHead +
                            "shape.h\nparsing ...\nlibname : shapes\n"
                            "Class Shape\nStruct Point\nUnion Value\n\n\nOk\n");
     EXPECT_EQ(run.err, "");
@@ -44,7 +41,7 @@ TEST(ParserRun, ParseErrorEndsTheInputNotTheRun) {
     const std::string error =
         "2: parse error, expecting `OPERATOR' or `IDENTIFIER' or `TYPEDEFname' or `'(''\n";
     // Each input counts its lines from 1.
-    EXPECT_EQ(run.out, std::string(kHead) + "bad.h\nparsing ...\nClass A\n" + error +
+    EXPECT_EQ(run.out, kConsoleHead + "bad.h\nparsing ...\nClass A\n" + error +
                            "bad.h\nparsing ...\nClass A\n" + error +
                            "good.h\nparsing ...\nClass C\n\n\nOk\n");
     EXPECT_EQ(run.status, 0);

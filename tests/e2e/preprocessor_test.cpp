@@ -2,15 +2,12 @@
 // temporary file.
 #include <gtest/gtest.h>
 
+#include "common/console_texts.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 
 namespace zivrat::test {
 namespace {
-
-const char* const kHead =
-    "Zivrat Version 1.0.2\n"
-    "Zivrat Warning : no zivrat.ini file found, default language : English\n";
 
 TEST(PreprocessorRun, KeptTemporaryFileHoldsThePreprocessedText) {
     TempDir dir;
@@ -22,7 +19,7 @@ TEST(PreprocessorRun, KeptTemporaryFileHoldsThePreprocessedText) {
               "class Shape { SIDES(4) };\n");
     RunResult run = runZivrat(dir.path(), {"-1", "-K", "-Iinc", "-DWIDE", "shape.h"});
     EXPECT_EQ(run.status, 0);
-    EXPECT_EQ(run.out, std::string(kHead) +
+    EXPECT_EQ(run.out, kConsoleHead +
                            "shape.h\n"
                            "temporary preprocessed file : ./zvpp0.$$$\n"
                            "parsing ...\n"
@@ -47,7 +44,7 @@ TEST(PreprocessorRun, ErrorsEndTheFileBeforeParsing) {
     dir.write("bad.h", "#include \"missing.h\"\n#if 1\n");
     dir.write("good.h", "int g;\n");
     RunResult run = runZivrat(dir.path(), {"-1", "-H", "bad.h", "good.h"});
-    EXPECT_EQ(run.out, std::string(kHead) +
+    EXPECT_EQ(run.out, kConsoleHead +
                            "bad.h\n"
                            "\"bad.h\", line 1: Can't find include file missing.h\n"
                            "\"bad.h\", line 3: Unexpected EOF within #if, #ifdef or #ifndef\n"
@@ -73,7 +70,7 @@ TEST(PreprocessorRun, CommandLineDefinitionsAndTheDate) {
 TEST(PreprocessorRun, MissingInputIsAFatalError) {
     TempDir dir;
     RunResult run = runZivrat(dir.path(), {"nothing.h"});
-    EXPECT_EQ(run.out, std::string(kHead) + "nothing.h\nzivrat: No source file nothing.h\n\n");
+    EXPECT_EQ(run.out, kConsoleHead + "nothing.h\nzivrat: No source file nothing.h\n\n");
     EXPECT_EQ(run.status, 1);
 }
 

@@ -3,42 +3,27 @@
 // bounded, and a started program is killed when its helper goes away.
 #pragma once
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
+#include "common/console_texts.h"
+#include "common/child_process.h"
 #include "common/run_zivrat.h"
 #include "common/temp_dir.h"
 #include "frontend/socket.h"
 
-extern char** environ;
-
 namespace zivrat::test {
-
-using namespace std::chrono_literals;
-using LinkClock = std::chrono::steady_clock;
-
-inline std::string fileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 inline int freeUdpPort() { return Socket(0).localPort(); }
 
@@ -46,7 +31,7 @@ inline int freeUdpPort() { return Socket(0).localPort(); }
 inline bool udpPortIsBound(int port) {
     char hex[8];
     std::snprintf(hex, sizeof hex, ":%04X ", port);
-    std::istringstream table(fileText("/proc/net/udp"));
+    std::istringstream table(readFile("/proc/net/udp"));
     std::string line;
     std::getline(table, line);  // the heading
     while (std::getline(table, line)) {
@@ -58,115 +43,18 @@ inline bool udpPortIsBound(int port) {
     return false;
 }
 
-// The current environment without GUIZIVRAT, TMP, TZ and the trace
-// levels, plus TZ=UTC and `extra`.
-inline std::vector<std::string> linkEnvironment(const std::map<std::string, std::string>& extra) {
-    std::vector<std::string> env;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        std::string text = *entry;
-        std::string name = text.substr(0, text.find('='));
-        if (name == "GUIZIVRAT" || name == "TMP" || name == "TZ" || name == "YYDEBUG" ||
-            name == "YYDEBUG2" || extra.count(name) != 0) {
-            continue;
-        }
-        env.push_back(text);
-    }
-    env.push_back("TZ=UTC");
-    for (const auto& [name, value] : extra) env.push_back(name + "=" + value);
-    return env;
-}
-
-// A started process whose standard output and error go to files.
-class Process {
-public:
-    Process(const std::string& folder, const std::vector<std::string>& argv,
-            const std::map<std::string, std::string>& environment, const std::string& tag)
-        : outPath_(folder + "/" + tag + ".out"), errPath_(folder + "/" + tag + ".err") {
-        std::vector<std::string> env = linkEnvironment(environment);
-        pid_ = ::fork();
-        if (pid_ != 0) return;
-        int out = ::open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int err = ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        int nothing = ::open("/dev/null", O_RDONLY);
-        if (out < 0 || err < 0 || nothing < 0 || ::chdir(folder.c_str()) != 0) ::_exit(127);
-        ::dup2(nothing, 0);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        std::vector<std::string> args = argv;
-        std::vector<char*> argPointers;
-        for (std::string& arg : args) argPointers.push_back(arg.data());
-        argPointers.push_back(nullptr);
-        std::vector<char*> envPointers;
-        for (std::string& entry : env) envPointers.push_back(entry.data());
-        envPointers.push_back(nullptr);
-        ::execve(argPointers[0], argPointers.data(), envPointers.data());
-        ::_exit(127);
-    }
-    ~Process() {
-        if (pid_ > 0 && !status_) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-    }
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    std::string out() const { return fileText(outPath_); }
-    std::string err() const { return fileText(errPath_); }
-    void signal(int number) const {
-        if (pid_ > 0) ::kill(pid_, number);
-    }
-
-    // The exit status (128 + signal when killed), or nothing when the
-    // process is still running after `patience`.
-    std::optional<int> waitForExit(LinkClock::duration patience = 10s) {
-        auto deadline = LinkClock::now() + patience;
-        while (pid_ > 0 && !status_) {
-            int status = 0;
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) {
-                status_ = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-            } else if (LinkClock::now() >= deadline) {
-                break;
-            } else {
-                std::this_thread::sleep_for(5ms);
-            }
-        }
-        return status_;
-    }
-
-    // Waits until standard output holds `text`.
-    bool waitForOutput(const std::string& text, LinkClock::duration patience = 10s) const {
-        auto deadline = LinkClock::now() + patience;
-        while (out().find(text) == std::string::npos) {
-            if (LinkClock::now() >= deadline) return false;
-            std::this_thread::sleep_for(5ms);
-        }
-        return true;
-    }
-
-private:
-    pid_t pid_ = -1;
-    std::optional<int> status_;
-    std::string outPath_;
-    std::string errPath_;
-};
-
 // A program started with GUIZIVRAT set to a free port.
-class LinkedProgram : public Process {
+class LinkedProgram : public ChildProcess {
 public:
     LinkedProgram(const std::string& folder, const std::string& binary,
                   std::map<std::string, std::string> environment = {}, int port = freeUdpPort())
-        : Process(folder, {binary}, withPort(environment, port), "program"), port_(port) {}
+        : ChildProcess(Command{binary, {binary}, withPort(environment, port), folder}),
+          port_(port) {}
 
     int port() const { return port_; }
 
-    bool waitUntilBound(LinkClock::duration patience = 10s) const {
-        auto deadline = LinkClock::now() + patience;
-        while (!udpPortIsBound(port_)) {
-            if (LinkClock::now() >= deadline) return false;
-            std::this_thread::sleep_for(5ms);
-        }
-        return true;
+    bool waitUntilBound(ChildClock::duration patience = 10s) const {
+        return waitUntil([this] { return udpPortIsBound(port_); }, patience);
     }
 
 private:
@@ -202,7 +90,7 @@ public:
     }
 
     // The next text, or nothing when none comes within `patience`.
-    std::optional<std::string> receive(LinkClock::duration patience = 10s) {
+    std::optional<std::string> receive(ChildClock::duration patience = 10s) {
         pollfd ready{socket_.handle(), POLLIN, 0};
         auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(patience).count();
         if (::poll(&ready, 1, static_cast<int>(ms)) <= 0) return std::nullopt;
@@ -210,9 +98,9 @@ public:
     }
 
     // Sends the connect request until it is accepted.
-    bool connect(LinkClock::duration patience = 10s) {
-        auto deadline = LinkClock::now() + patience;
-        while (LinkClock::now() < deadline) {
+    bool connect(ChildClock::duration patience = 10s) {
+        auto deadline = ChildClock::now() + patience;
+        while (ChildClock::now() < deadline) {
             send("__start_cnx__");
             std::optional<std::string> answer = receive(50ms);
             if (answer && *answer == "__start_ok__") return true;
@@ -229,12 +117,20 @@ public:
         }
     }
 
+    // Asks for the result of the last run: the text that follows the
+    // program's "__result__" (nothing when the answer is not that).
+    std::optional<std::string> askResult() {
+        send("__result__");
+        if (receive() != "__result__") return std::nullopt;
+        return receive();
+    }
+
     // The texts up to and including "__fin__" (fewer when time runs out).
-    std::vector<std::string> receiveUntilEnd(LinkClock::duration patience = 20s) {
+    std::vector<std::string> receiveUntilEnd(ChildClock::duration patience = 20s) {
         std::vector<std::string> texts;
-        auto deadline = LinkClock::now() + patience;
-        while (LinkClock::now() < deadline) {
-            std::optional<std::string> text = receive(deadline - LinkClock::now());
+        auto deadline = ChildClock::now() + patience;
+        while (ChildClock::now() < deadline) {
+            std::optional<std::string> text = receive(deadline - ChildClock::now());
             if (!text) break;
             texts.push_back(*text);
             if (*text == "__fin__") break;
@@ -268,7 +164,7 @@ struct Conversation {
     // Connects and reads the banner.
     void open() {
         ASSERT_TRUE(peer->connect());
-        EXPECT_EQ(peer->receive(), "Zivrat Version 1.0.2\n");
+        EXPECT_EQ(peer->receive(), kBannerLine);
     }
 
     // Sends the arguments and a start request; returns the run's texts up to
@@ -301,6 +197,13 @@ struct Conversation {
 inline std::string frontClientBinary() {
     std::string zivrat = zivratBinary();
     return zivrat.substr(0, zivrat.rfind('/') + 1) + "zivrat-front";
+}
+
+// The client started in the folder with the arguments.
+inline Command frontClientCommand(const std::string& folder, std::vector<std::string> arguments,
+                                  std::map<std::string, std::string> environment = {}) {
+    arguments.insert(arguments.begin(), frontClientBinary());
+    return Command{arguments.front(), arguments, std::move(environment), folder};
 }
 
 }  // namespace zivrat::test

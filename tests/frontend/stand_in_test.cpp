@@ -3,6 +3,9 @@
 // and Ctrl-C in the client.
 #include <gtest/gtest.h>
 
+#include <thread>
+
+#include "common/console_texts.h"
 #include "common/temp_dir.h"
 #include "frontend/link_peer.h"
 
@@ -30,7 +33,7 @@ struct StandInConversation {
     explicit StandInConversation(std::map<std::string, std::string> environment = {})
         : program(dir.path(), thisProgram(), withStandIn(environment)) {
         EXPECT_TRUE(peer.connect());
-        EXPECT_EQ(peer.receive(), "Zivrat Version 1.0.2\n");
+        EXPECT_EQ(peer.receive(), kBannerLine);
     }
 
     // Receives texts until `text` has come `times` times.
@@ -57,6 +60,8 @@ TEST(FrontEndBreak, ABreakDuringThePagesOfTheSecondInputEndsTheRun) {
                                                "generating ...\n", "Zivrat stop by user break ...\n", "\n", "Ok\n",
                                                "__fin__"}));
     EXPECT_EQ(talk.peer.receive(), "");
+    // A stopped run has failed.
+    EXPECT_EQ(talk.peer.askResult(), "-1");
 
     talk.peer.send("__fin__");
     EXPECT_EQ(talk.peer.receiveUntilEnd(), (std::vector<std::string>{"\n", "Ok\n", "", "__fin__"}));
@@ -100,25 +105,20 @@ TEST(FrontEndRuns, EachRunResetsTheFlagsAndKeepsThePathsAndTheVerboseLevel) {
 // The client started on the stand-in, its output in the folder.
 struct ClientOnStandIn {
     TempDir dir;
-    Process client;
+    ChildProcess client;
 
     ClientOnStandIn(const std::vector<std::string>& arguments,
                     std::map<std::string, std::string> environment)
-        : client(dir.path(), withClient(arguments), withStandIn(environment), "client") {}
-
-    static std::vector<std::string> withClient(std::vector<std::string> arguments) {
-        arguments.insert(arguments.begin(), frontClientBinary());
-        return arguments;
-    }
+        : client(frontClientCommand(dir.path(), arguments, withStandIn(environment))) {}
 };
 
 TEST(FrontEndClientStop, CtrlCAsksForABreakAndTheConversationEndsNormally) {
     ClientOnStandIn front({"a.h", "b.h", "c.h"}, {});
     ASSERT_TRUE(front.client.waitForOutput("b.h\ngenerating ...\n"));
     front.client.signal(SIGINT);
-    EXPECT_EQ(front.client.waitForExit(), 0);
+    EXPECT_EQ(front.client.waitForExit(), 130);
     EXPECT_EQ(front.client.out(),
-              "Zivrat Version 1.0.2\na.h\ngenerating ...\nb.h\ngenerating ...\n"
+              kBannerLine + "a.h\ngenerating ...\nb.h\ngenerating ...\n"
               "Zivrat stop by user break ...\n\nOk\n\nOk\n");
     EXPECT_EQ(front.client.err(), "");
 }

@@ -212,7 +212,7 @@ TEST_F(HtmlText, FooterUsesTheReproducibleDate) {
     std::ostringstream french;
     writeFooter(french);
     EXPECT_EQ(french.str(), std::string("<!--$$-->\n<hr><font size=2><b>Mise a jour : </b>") +
-                                kPageDate + "</font> par <i>Zivrat 1.0.2</i><p>\n");
+                                kPageDate + "</font> par <i>" + kProgramAndVersion + "</i><p>\n");
 }
 
 TEST_F(HtmlText, FileTimeText) {

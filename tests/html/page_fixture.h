@@ -1,4 +1,4 @@
-// A clean model, settings and words for each page test, an output folder,
+// A fresh run-wide state for each page test, an output folder,
 // and small builders for hand-made models.
 #pragma once
 
@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "common/console_texts.h"
+#include "common/run_state.h"
 #include "common/temp_dir.h"
 #include "ground/page_words.h"
 #include "ground/settings.h"
@@ -21,27 +23,19 @@ namespace zivrat::test {
 constexpr long long kPageEpoch = 883990987;
 constexpr const char* kPageDate = "Mon Jan  5 09:03:07 1998\n";
 
-class PageTest : public ::testing::Test {
+class PageTest : public RunStateTest {
 protected:
     void SetUp() override {
+        RunStateTest::SetUp();
         ::setenv("TZ", "UTC", 1);
         ::setenv("SOURCE_DATE_EPOCH", std::to_string(kPageEpoch).c_str(), 1);
         ::tzset();
-        runSettings() = RunSettings();
         runSettings().htmlPath = dir.path() + "/";
         runSettings().docPath = dir.path() + "/doc/";
         dir.makeDirectory("doc");
-        configuration().words = PageWords();
-        configuration().libraryTypeList.clear();
-        DocModel& model = docModel();
-        model.clear();
-        model.shortNameCounter = 0;
-        model.commentTexts = CommentTexts();
     }
     void TearDown() override {
-        docModel().clear();
-        runSettings() = RunSettings();
-        configuration().libraryTypeList.clear();
+        RunStateTest::TearDown();
         ::unsetenv("SOURCE_DATE_EPOCH");
     }
 
@@ -103,7 +97,7 @@ protected:
 
     std::string footer() const {
         return std::string("<!--$$-->\n<hr><font size=2><b>Last update : </b>") + kPageDate +
-               "</font> by <i>Zivrat 1.0.2</i><p>\n";
+               "</font> by <i>" + kProgramAndVersion + "</i><p>\n";
     }
 
     TempDir dir;

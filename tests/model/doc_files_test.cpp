@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "common/run_state.h"
 #include "common/temp_dir.h"
 #include "ground/settings.h"
 #include "model/doc_files.h"
@@ -12,16 +13,11 @@
 namespace zivrat::test {
 namespace {
 
-class DocFiles : public ::testing::Test {
+class DocFiles : public RunStateTest {
 protected:
     void SetUp() override {
-        runSettings() = RunSettings();
+        RunStateTest::SetUp();
         runSettings().docPath = dir.path() + "/";
-        docModel().clear();
-    }
-    void TearDown() override {
-        docModel().clear();
-        runSettings() = RunSettings();
     }
 
     // Class Foo: int count, char* name, Foo& self; Foo(int), virtual ~Foo(),

@@ -4,21 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include "common/run_state.h"
+
 #include "ground/page_words.h"
 #include "ground/settings.h"
 
 namespace zivrat {
 namespace {
 
-class ModelTest : public ::testing::Test {
+class ModelTest : public test::RunStateTest {
 protected:
-    void SetUp() override {
-        configuration() = Configuration();
-        runSettings() = RunSettings();
-        model.clear();
-        model.shortNameCounter = 0;
-    }
-
     ClassTag& addClass(const std::string& name) {
         auto tag = std::make_unique<ClassTag>();
         tag->name = name;

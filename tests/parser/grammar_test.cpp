@@ -11,6 +11,8 @@
 namespace zivrat::test {
 namespace {
 
+using Grammar = RunStateTest;
+
 // The left-hand side of every rule: each entry names the first rule of a run.
 std::map<int, std::string> leftSideRuns() {
     std::map<int, std::string> runs = {
@@ -60,7 +62,7 @@ std::map<int, std::string> leftSideRuns() {
     return runs;
 }
 
-TEST(Grammar, RulesKeepTheirNumbers) {
+TEST_F(Grammar, RulesKeepTheirNumbers) {
     ASSERT_EQ(grammarRuleCount(), 613);
     const std::map<int, std::string> runs = leftSideRuns();
     for (int rule = 1; rule <= 613; ++rule) {
@@ -74,7 +76,7 @@ TEST(Grammar, RulesKeepTheirNumbers) {
     EXPECT_EQ(ruleLength(613), 2);
 }
 
-TEST(Grammar, SymbolNamesAsPrinted) {
+TEST_F(Grammar, SymbolNamesAsPrinted) {
     EXPECT_EQ(symbolDisplayName("end of file"), "$");
     EXPECT_EQ(symbolDisplayName("invalid token"), "$undefined.");
     EXPECT_EQ(symbolDisplayName("$@12"), "@12");
@@ -82,7 +84,7 @@ TEST(Grammar, SymbolNamesAsPrinted) {
     EXPECT_EQ(symbolDisplayName("TYPEDEFname"), "TYPEDEFname");
 }
 
-TEST(Grammar, TraceInTheProgramsOwnWords) {
+TEST_F(Grammar, TraceInTheProgramsOwnWords) {
     ParsedText parsed("__YYDEBUG__ON__ class A; __YYDEBUG__OFF__ class B;");
     const std::string& trace = parsed.standardOutput;
     EXPECT_EQ(trace.find("Next token is 258 (CLASS)\n"
@@ -100,7 +102,7 @@ TEST(Grammar, TraceInTheProgramsOwnWords) {
     EXPECT_EQ(trace.substr(trace.size() - 18), "Reading a token: \n");
 }
 
-TEST(Grammar, TraceOfAnErrorAndAStackThatGrows) {
+TEST_F(Grammar, TraceOfAnErrorAndAStackThatGrows) {
     std::string text = "__YYDEBUG__ON__ ";
     for (int i = 0; i < 40; ++i) text += "struct S" + std::to_string(i) + " {";
     text += "} . ";
@@ -113,14 +115,14 @@ TEST(Grammar, TraceOfAnErrorAndAStackThatGrows) {
     EXPECT_EQ(parsed.console.substr(parsed.console.size() - 26), "Struct S39\n1: parse error\n");
 }
 
-TEST(Grammar, UndefinedTokensAreSyntaxErrors) {
+TEST_F(Grammar, UndefinedTokensAreSyntaxErrors) {
     ParsedText parsed("int a;\nint b . c;");
     EXPECT_EQ(parsed.result, 1);
     EXPECT_EQ(parsed.console,
               "2: parse error, expecting `','' or `';'' or `'('' or `'=''\n");
 }
 
-TEST(Grammar, LongValueTextsAreCutToTheSlot) {
+TEST_F(Grammar, LongValueTextsAreCutToTheSlot) {
     std::string sum = "1";
     for (int i = 0; i < 400; ++i) sum += "+1";
     ParsedText parsed("class A { void f(int v = " + sum + ", " + std::string(600, 'p') + " q); };");

@@ -24,6 +24,15 @@ std::string classNames() {
     return text;
 }
 
+std::size_t parseErrors(const std::string& console) {
+    std::size_t count = 0;
+    for (std::size_t at = console.find("parse error"); at != std::string::npos;
+         at = console.find("parse error", at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
 TEST(Lenient, ExportMacrosAndUnknownBaseAndMemberTypes) {
     ParsedText parsed("class FL_EXPORT Fl_Box : public Fl_Widget {\n"
                       "  CARD8 reqType;\n"
@@ -71,7 +80,8 @@ TEST(Lenient, NewerWordsAreReadOrDropped) {
                       "template<typename T, typename U = int> class Pair { T first; };\n",
                       false, true);
     // A copy constructor is beyond the grammar: only that member is lost.
-    EXPECT_EQ(parsed.console, "Class A\n5: parse error\nClass A<int>\nClass Pair\n");
+    EXPECT_EQ(parseErrors(parsed.console), 1u);
+    EXPECT_NE(parsed.console.find("line 5: parse error\nClass A<int>\nClass Pair\n"), std::string::npos);
     EXPECT_EQ(parsed.result, 0);
     EXPECT_EQ(membersOf(parsed.classNamed("A")),
               "void** raw; int attr; int last; size(); f(); operator =(); window(); ");
@@ -111,15 +121,6 @@ TEST(Lenient, RecoveryLosesOnlyTheDeclarationInError) {
     EXPECT_EQ(membersOf(parsed.classNamed("B")), "int b; ");
     EXPECT_EQ(runCounters().declarationsSkipped, 3);
     EXPECT_NE(parsed.console.find("3: parse error"), std::string::npos);
-}
-
-std::size_t parseErrors(const std::string& console) {
-    std::size_t count = 0;
-    for (std::size_t at = console.find("parse error"); at != std::string::npos;
-         at = console.find("parse error", at + 1)) {
-        ++count;
-    }
-    return count;
 }
 
 TEST(Lenient, TheDefaultModeStillStopsAtTheFirstError) {

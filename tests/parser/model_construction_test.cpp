@@ -7,13 +7,15 @@
 namespace zivrat::test {
 namespace {
 
+using ModelConstruction = RunStateTest;
+
 std::vector<std::string> namesOf(const std::vector<DataTag>& records) {
     std::vector<std::string> names;
     for (const DataTag& record : records) names.push_back(record.name + ":" + record.type);
     return names;
 }
 
-TEST(ModelConstruction, ClassWithDataMemberAndFunctionBody) {
+TEST_F(ModelConstruction, ClassWithDataMemberAndFunctionBody) {
     ParsedText parsed("class A { public: int x; void f() { if (x) { x = 1; } } };");
     EXPECT_EQ(parsed.result, 0);
     EXPECT_EQ(parsed.console, "Class A\n");
@@ -33,7 +35,7 @@ TEST(ModelConstruction, ClassWithDataMemberAndFunctionBody) {
     EXPECT_EQ(a.library, "misc");
 }
 
-TEST(ModelConstruction, DefaultAccessAndPointerShapes) {
+TEST_F(ModelConstruction, DefaultAccessAndPointerShapes) {
     ParsedText parsed("class A { int *p; struct S { int y; } *sp; int &r; };\n"
                       "struct B { int z; };");
     const ClassTag& a = parsed.classNamed("A");
@@ -50,7 +52,7 @@ TEST(ModelConstruction, DefaultAccessAndPointerShapes) {
     EXPECT_EQ(parsed.classNamed("B").data[0].access, Public);
 }
 
-TEST(ModelConstruction, NestedClassGivesBackTheEnclosingClassAndAccess) {
+TEST_F(ModelConstruction, NestedClassGivesBackTheEnclosingClassAndAccess) {
     ParsedText parsed("class Outer {\n"
                       "  struct Inner { int a; };\n"
                       "  int b;\n"
@@ -66,7 +68,7 @@ TEST(ModelConstruction, NestedClassGivesBackTheEnclosingClassAndAccess) {
     EXPECT_EQ(namesOf(parsed.classNamed("Named").data), (std::vector<std::string>{"c:int"}));
 }
 
-TEST(ModelConstruction, ExcludedClassLeavesNoTrace) {
+TEST_F(ModelConstruction, ExcludedClassLeavesNoTrace) {
     configuration().classExcludeList.emplace_back("^Hidden");
     {
         ParsedText parsed("class Base;\n"
@@ -80,10 +82,9 @@ TEST(ModelConstruction, ExcludedClassLeavesNoTrace) {
         // The name still counts as a type name.
         EXPECT_EQ(parsed.result, 0);
     }
-    configuration().classExcludeList.pop_back();
 }
 
-TEST(ModelConstruction, TypedefNamesAnAnonymousStruct) {
+TEST_F(ModelConstruction, TypedefNamesAnAnonymousStruct) {
     ParsedText parsed("typedef struct { int x; } Point;\nstruct { int y; } loose;");
     // Registered under the placeholder name, the struct has no console line.
     EXPECT_EQ(parsed.console, "");
@@ -96,7 +97,7 @@ TEST(ModelConstruction, TypedefNamesAnAnonymousStruct) {
     EXPECT_EQ(anonymous.pageFile, "");
 }
 
-TEST(ModelConstruction, ConstructorsDestructorsAndOperators) {
+TEST_F(ModelConstruction, ConstructorsDestructorsAndOperators) {
     ParsedText parsed("class A { public: A(int n); explicit A(const A& o) : n_(o.n_) { }\n"
                       "virtual ~A(); A& operator=(const A&); operator int() const;\n"
                       "virtual void pure() = 0; int get() const { return 1; } };");
@@ -120,7 +121,7 @@ TEST(ModelConstruction, ConstructorsDestructorsAndOperators) {
     EXPECT_EQ(a.functions[6].flags, static_cast<std::uint32_t>(Ordinary | Const | HasBody));
 }
 
-TEST(ModelConstruction, ParametersTheirTextsAndTheThrowList) {
+TEST_F(ModelConstruction, ParametersTheirTextsAndTheThrowList) {
     ParsedText parsed(
         "class E;\n"
         "class A { void f(int a) throw(E);\n"
@@ -137,7 +138,7 @@ TEST(ModelConstruction, ParametersTheirTextsAndTheThrowList) {
               (std::vector<std::string>{":unsigned", "xx:int []", "n[4]:long", "i:A::Inner&"}));
 }
 
-TEST(ModelConstruction, ParametersOfOtherListsStayWithTheirDeclaration) {
+TEST_F(ModelConstruction, ParametersOfOtherListsStayWithTheirDeclaration) {
     ParsedText parsed("# 1 \"a.h\"\n"
                       "template <class T> class Stack { void push(const T& v); };\n"
                       "template <class T> void Stack<T>::push(const T& v) { }\n"
@@ -153,7 +154,7 @@ TEST(ModelConstruction, ParametersOfOtherListsStayWithTheirDeclaration) {
     EXPECT_TRUE(host.functions[1].params.empty());
 }
 
-TEST(ModelConstruction, CommentsAttachToTheNextRecord) {
+TEST_F(ModelConstruction, CommentsAttachToTheNextRecord) {
     ParsedText parsed("/* the class */\nclass A {\n"
                       "  int x; // about y\n"
                       "  int y;\n"
@@ -171,7 +172,38 @@ TEST(ModelConstruction, CommentsAttachToTheNextRecord) {
     EXPECT_EQ(a.data[2].description, "");
 }
 
-TEST(ModelConstruction, TripleSlashCommentsWithoutInsertOption) {
+TEST_F(ModelConstruction, CommentsKeepTheirLastCharacters) {
+    ParsedText parsed("class A {\n"
+                      "  // a List<T>*\n"
+                      "  int x;\n"
+                      "  /* two stars **/\n"
+                      "  int y;\n"
+                      "  /// ends in *\n"
+                      "  int z;\n"
+                      "};\n"
+                      "/*{ COMMENT{ a C*} }*/\n"
+                      "class B {};",
+                      true);
+    const ClassTag& a = parsed.classNamed("A");
+    EXPECT_EQ(a.data[0].description, " a List<T>*");
+    EXPECT_EQ(a.data[1].description, " two stars *");
+    EXPECT_EQ(a.data[2].description, " ends in *");
+    EXPECT_EQ(parsed.classNamed("B").description, " a C*");
+}
+
+TEST_F(ModelConstruction, TemplateTypedefsKeepTheDeclaredName) {
+    ParsedText parsed("# 1 \"t.h\"\n"
+                      "template <class T> class List { public: class Iter {}; };\n"
+                      "typedef List < int > IntList;\n"
+                      "typedef List<char> IntList;\n"
+                      "typedef List<int>::Iter Walker;\n");
+    EXPECT_EQ(parsed.result, 0);
+    EXPECT_EQ(parsed.file("t.h").typedefNames,
+              (std::vector<std::string>{" List < int > IntList", " List < char > IntList",
+                                        " List < int >::Iter Walker"}));
+}
+
+TEST_F(ModelConstruction, TripleSlashCommentsWithoutInsertOption) {
     ParsedText parsed("class A {\n  /* plain */ int x;\n  ///\n  int y;\n  /// doc\n  int z;\n};");
     const ClassTag& a = parsed.classNamed("A");
     ASSERT_EQ(a.data.size(), 3u);
@@ -180,7 +212,7 @@ TEST(ModelConstruction, TripleSlashCommentsWithoutInsertOption) {
     EXPECT_EQ(a.data[2].description, " doc");
 }
 
-TEST(ModelConstruction, ClassTemplateAndItsParameters) {
+TEST_F(ModelConstruction, ClassTemplateAndItsParameters) {
     ParsedText parsed("template <class T, int N> class Cls { T items[N]; T first() const; };\n"
                       "T notAType;");
     const ClassTag& cls = parsed.classNamed("Cls");
@@ -194,7 +226,7 @@ TEST(ModelConstruction, ClassTemplateAndItsParameters) {
     EXPECT_TRUE(docModel().templateParamNames.names().empty());
 }
 
-TEST(ModelConstruction, BasesWithTheirAccessTags) {
+TEST_F(ModelConstruction, BasesWithTheirAccessTags) {
     ParsedText parsed("class B {}; template <class T> class Tpl {};\n"
                       "class D : B, virtual B, protected virtual B, public Tpl<int> {};\n"
                       "struct S : B, virtual B {};");
@@ -206,7 +238,7 @@ TEST(ModelConstruction, BasesWithTheirAccessTags) {
               (std::vector<std::uint32_t>{PublicBase, VirtualPublicBase}));
 }
 
-TEST(ModelConstruction, AuthorsAndVersionFromDocumentationComments) {
+TEST_F(ModelConstruction, AuthorsAndVersionFromDocumentationComments) {
     ParsedText parsed("class Before {};\n"
                       "/*{ LIBNAME: base AUTHORS: ann, bob VERSION: 1.2 COMMENT{ for After } }*/\n"
                       "class After {};");
@@ -216,10 +248,9 @@ TEST(ModelConstruction, AuthorsAndVersionFromDocumentationComments) {
     EXPECT_EQ(after.authors, "ann,bob");
     EXPECT_EQ(after.version, "1.2");
     EXPECT_EQ(after.description, " for After ");
-    docModel().commentTexts = CommentTexts();
 }
 
-TEST(ModelConstruction, FileLevelRecordsFollowLineMarkers) {
+TEST_F(ModelConstruction, FileLevelRecordsFollowLineMarkers) {
     ParsedText parsed("# 1 \"dir/one.h\"\n"
                       "int counter;\n"
                       "extern int shared;\n"
@@ -252,7 +283,7 @@ TEST(ModelConstruction, FileLevelRecordsFollowLineMarkers) {
     EXPECT_TRUE(two.functions.empty());
 }
 
-TEST(ModelConstruction, StrayClosingBraceStopsTheParse) {
+TEST_F(ModelConstruction, StrayClosingBraceStopsTheParse) {
     ParsedText parsed("class A { int x; };\n}\nclass B {};");
     EXPECT_EQ(parsed.result, 1);
     EXPECT_EQ(parsed.console,
@@ -268,20 +299,20 @@ std::string nestedStructs(int depth) {
     return text;
 }
 
-TEST(ModelConstruction, ThousandNestedClassesFitTheStack) {
+TEST_F(ModelConstruction, ThousandNestedClassesFitTheStack) {
     ParsedText parsed(nestedStructs(1000));
     EXPECT_EQ(parsed.result, 0);
     EXPECT_EQ(docModel().classes.size(), 1000u);
 }
 
-TEST(ModelConstruction, DeeperNestingOverflowsTheStack) {
+TEST_F(ModelConstruction, DeeperNestingOverflowsTheStack) {
     ParsedText parsed(nestedStructs(2000));
     EXPECT_EQ(parsed.result, 2);
     EXPECT_NE(parsed.console.find("\n1429: parser stack overflow\n"), std::string::npos);
     EXPECT_EQ(docModel().classes.size(), 1428u);
 }
 
-TEST(ModelConstruction, UnterminatedBodiesAndBlocksEndTheInput) {
+TEST_F(ModelConstruction, UnterminatedBodiesAndBlocksEndTheInput) {
     ParsedText body("class A { void f() { if (x) {\n");
     EXPECT_EQ(body.result, 1);
     EXPECT_EQ(body.console, "Class A\n2: End of File unexpected\n"

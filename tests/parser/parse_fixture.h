@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "common/run_state.h"
 #include "common/temp_dir.h"
 #include "model/model.h"
 

@@ -4,7 +4,7 @@
 
 #include <stdexcept>
 
-#include "ground/messages.h"
+#include "common/run_state.h"
 #include "preprocessor/preprocessor.h"
 
 namespace zivrat::test {
@@ -16,12 +16,13 @@ PreprocessorRun preprocessIn(const TempDir& dir, const std::string& source,
         throw std::runtime_error("cannot enter the test folder");
     }
     PreprocessorRun run;
-    useBufferedOutput([&run](const std::string& text) { run.messages += text; });
     std::vector<std::string> args{"zivrat"};
     args.insert(args.end(), options.begin(), options.end());
     args.insert(args.end(), {"-o", "out.i", source});
-    run.errors = preprocess(args);
-    useStandardOutput();
+    {
+        ConsoleCapture capture(run.messages);
+        run.errors = preprocess(args);
+    }
     if (::chdir(previous) != 0) throw std::runtime_error("cannot leave the test folder");
     run.output = readFile(dir.file("out.i"));
     return run;

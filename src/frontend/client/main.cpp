@@ -34,7 +34,8 @@ constexpr const char* kUsage =
     " --zivrat PATH  the zivrat program (else $ZIVRAT_PROGRAM, else the zivrat beside\n"
     "                zivrat-front); its folder holds the zivrat.ini that is read\n"
     " --trace        also show what zivrat writes on its own standard output\n"
-    " Ctrl-C asks zivrat to stop the run; a second Ctrl-C ends it at once.\n";
+    " Ctrl-C asks zivrat to stop the run; a second Ctrl-C ends it at once.\n"
+    " The exit status is the run's, as zivrat would end with it; 130 after a stop.\n";
 
 constexpr auto kConnectTimeout = std::chrono::seconds(10);
 constexpr auto kConnectRetry = std::chrono::milliseconds(20);
@@ -42,6 +43,7 @@ constexpr auto kCloseTimeout = std::chrono::seconds(10);
 constexpr auto kExitTimeout = std::chrono::seconds(5);
 constexpr std::size_t kKeptProgramOutput = 8192;
 constexpr int kStoppedStatus = 130;
+constexpr const char* kResultRequest = "__result__";
 
 // Ctrl-C reaches the event loop through this pipe; the signal handler can
 // reach nothing else.
@@ -221,25 +223,41 @@ public:
     // Prints the output texts until "__fin__". During a run the first
     // Ctrl-C asks for a break; any other one ends the wait.
     Event relayUntilEnd(Clock::time_point deadline, bool running) {
-        bool breakAsked = false;
+        return relayUntil("__fin__", deadline, running);
+    }
+
+    // Asks for the result of the run that just ended. What the run still had
+    // to say comes first, and is printed.
+    Event askResult(Clock::time_point deadline, int& result) {
+        socket_.sendText(kResultRequest);
+        Event event = relayUntil(kResultRequest, deadline, false);
+        std::string text;
+        if (event == Event::Text) event = nextEvent(deadline, text);
+        if (event == Event::Text) result = std::atoi(text.c_str());
+        return event;
+    }
+
+    bool breakAsked() const { return breakAsked_; }
+
+    void send(const std::string& text) { socket_.sendText(text); }
+
+private:
+    Event relayUntil(const char* last, Clock::time_point deadline, bool running) {
         for (;;) {
             std::string text;
             Event event = nextEvent(deadline, text);
-            if (event == Event::Interrupt && running && !breakAsked) {
+            if (event == Event::Interrupt && running && !breakAsked_) {
                 socket_.sendText("__break__");
-                breakAsked = true;
+                breakAsked_ = true;
                 continue;
             }
             if (event != Event::Text) return event;
-            if (text == "__fin__") return Event::Text;
+            if (text == last) return Event::Text;
             std::fwrite(text.data(), 1, text.size(), stdout);
             std::fflush(stdout);
         }
     }
 
-    void send(const std::string& text) { socket_.sendText(text); }
-
-private:
     // Waits for the next datagram from the program, a Ctrl-C, the end of the
     // program or the deadline (Clock::time_point::max() for none).
     Event nextEvent(Clock::time_point deadline, std::string& text) {
@@ -296,7 +314,15 @@ private:
     Program& program_;
     int port_;
     bool trace_;
+    bool breakAsked_ = false;
 };
+
+// The status a direct run of zivrat would end with (-1 is 255), except that
+// a run stopped by Ctrl-C ends as an interrupted program does.
+int exitStatusOf(int runResult, bool breakAsked) {
+    if (runResult != 0 && breakAsked) return kStoppedStatus;
+    return runResult & 0xff;
+}
 
 int reportEndedProgram(const Program& program, bool trace) {
     complain("zivrat ended before the conversation was over (status " +
@@ -343,11 +369,15 @@ int converse(const ClientOptions& options, const std::string& path) {
     session.send("__start__");
     event = session.relayUntilEnd(Clock::time_point::max(), true);
     if (event != Session::Event::Text) return abandon(event, program, options.trace);
+    int result = 0;
+    event = session.askResult(Clock::now() + kCloseTimeout, result);
+    if (event != Session::Event::Text) return abandon(event, program, options.trace);
     session.send("__fin__");
     event = session.relayUntilEnd(Clock::now() + kCloseTimeout, false);
     if (event != Session::Event::Text) return abandon(event, program, options.trace);
     if (!waitForExit(program, kExitTimeout)) return abandon(Session::Event::TimedOut, program, options.trace);
-    return program.status;
+    if (program.status != 0) return program.status;
+    return exitStatusOf(result, session.breakAsked());
 }
 
 void catchInterrupts() {
