@@ -94,7 +94,7 @@ documented_members() {
   local out="$1" name page
   while IFS=$'\t' read -r name page; do
     [ -f "$out/$page" ] || continue
-    sed 's/<li>/\n<li>/g' "$out/$page" | grep -E '^<li><font size=4>' | sed -e 's/<\/font>.*//' |
+    sed 's/<li>/\n<li>/g' "$out/$page" | { grep -E '^<li><font size=4>' || true; } | sed -e 's/<\/font>.*//' |
       awk -v owner="$name" '
       /<b>/ { member = $0; sub(/.*<b>/, "", member); sub(/<\/b>.*/, "", member);
               if ($0 ~ /~ *<b>/) member = "~" member;
