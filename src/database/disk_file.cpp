@@ -17,20 +17,8 @@ constexpr std::uint64_t kPageSize = 4096;
 constexpr std::uint64_t kLargestFileSize = 0xFFFFFFFFu;
 
 constexpr char kJournalMagic[8] = {'Z', 'V', 'J', 'R', 'N', 'L', '1', '\n'};
-constexpr std::uint32_t kJournalCreatedFlag = 1;
 // magic, flags, stored size, entry count; checksum at the end.
 constexpr std::size_t kJournalHeadSize = 8 + 3 * 4;
-
-struct JournalEntry {
-    std::uint32_t offset;
-    std::vector<std::uint8_t> bytes;
-};
-
-struct Journal {
-    std::uint32_t flags = 0;
-    std::uint32_t storedSize = 0;
-    std::vector<JournalEntry> entries;
-};
 
 // Tells a complete journal from one whose writing was cut short (eight
 // bytes at a time: journals hold whole pages).
@@ -43,52 +31,6 @@ std::uint32_t checksumOf(const std::uint8_t* data, std::size_t n) {
         hash ^= hash >> 29;
     }
     return static_cast<std::uint32_t>(hash ^ (hash >> 32));
-}
-
-std::vector<std::uint8_t> encodeJournal(const Journal& journal) {
-    std::vector<std::uint8_t> bytes(kJournalHeadSize);
-    std::memcpy(bytes.data(), kJournalMagic, sizeof kJournalMagic);
-    putWord(bytes, 8, journal.flags);
-    putWord(bytes, 12, journal.storedSize);
-    putWord(bytes, 16, static_cast<std::uint32_t>(journal.entries.size()));
-    for (const JournalEntry& entry : journal.entries) {
-        std::size_t at = bytes.size();
-        bytes.resize(at + 8);
-        putWord(bytes, at, entry.offset);
-        putWord(bytes, at + 4, static_cast<std::uint32_t>(entry.bytes.size()));
-        bytes.insert(bytes.end(), entry.bytes.begin(), entry.bytes.end());
-    }
-    std::size_t at = bytes.size();
-    bytes.resize(at + 4);
-    putWord(bytes, at, checksumOf(bytes.data(), at));
-    return bytes;
-}
-
-// False when the journal is not complete: it was being written when the
-// program stopped, so the database file itself was not touched yet.
-bool decodeJournal(const std::vector<std::uint8_t>& bytes, Journal& journal) {
-    if (bytes.size() < kJournalHeadSize + 4) return false;
-    if (std::memcmp(bytes.data(), kJournalMagic, sizeof kJournalMagic) != 0) return false;
-    const std::size_t end = bytes.size() - 4;
-    if (checksumOf(bytes.data(), end) != wordAt(bytes, end)) return false;
-    journal.flags = wordAt(bytes, 8);
-    journal.storedSize = wordAt(bytes, 12);
-    std::uint32_t count = wordAt(bytes, 16);
-    std::size_t at = kJournalHeadSize;
-    for (std::uint32_t i = 0; i < count; ++i) {
-        if (end - at < 8) return false;
-        JournalEntry entry;
-        entry.offset = wordAt(bytes, at);
-        std::uint32_t length = wordAt(bytes, at + 4);
-        at += 8;
-        if (end - at < length || entry.offset + std::uint64_t{length} > journal.storedSize) {
-            return false;
-        }
-        entry.bytes.assign(bytes.begin() + at, bytes.begin() + at + length);
-        at += length;
-        journal.entries.push_back(std::move(entry));
-    }
-    return at == end;
 }
 
 // Makes what was written to the file survive a power cut, not only a stop.
@@ -144,7 +86,74 @@ bool removeJournal(const std::string& path) {
     raiseStorageFailure("ybtondsk(150): can't open file " + path);
 }
 
+// Whether the journal is one that an update of a file of this size can have
+// left: a created file's journal holds nothing; an update's journal holds
+// the original bytes of whole pages, in order, of a file that was no larger
+// than it is now (an update only grows the file).
+bool fitsFile(const Journal& journal, std::uint64_t fileSize) {
+    if (journal.flags == kJournalCreatedFlag) {
+        return journal.storedSize == 0 && journal.entries.empty();
+    }
+    if (journal.flags != 0 || journal.storedSize > fileSize) return false;
+    std::uint64_t next = 0;
+    for (const JournalEntry& entry : journal.entries) {
+        if (entry.offset % kPageSize != 0 || entry.offset < next ||
+            entry.offset >= journal.storedSize ||
+            entry.bytes.size() != std::min<std::uint64_t>(kPageSize, journal.storedSize - entry.offset)) {
+            return false;
+        }
+        next = entry.offset + kPageSize;
+    }
+    return true;
+}
+
+std::uint64_t fileSizeOf(const std::string& path) { return fileSize(path); }
+
 }  // namespace
+
+std::vector<std::uint8_t> encodeJournal(const Journal& journal) {
+    std::vector<std::uint8_t> bytes(kJournalHeadSize);
+    std::memcpy(bytes.data(), kJournalMagic, sizeof kJournalMagic);
+    putWord(bytes, 8, journal.flags);
+    putWord(bytes, 12, journal.storedSize);
+    putWord(bytes, 16, static_cast<std::uint32_t>(journal.entries.size()));
+    for (const JournalEntry& entry : journal.entries) {
+        std::size_t at = bytes.size();
+        bytes.resize(at + 8);
+        putWord(bytes, at, entry.offset);
+        putWord(bytes, at + 4, static_cast<std::uint32_t>(entry.bytes.size()));
+        bytes.insert(bytes.end(), entry.bytes.begin(), entry.bytes.end());
+    }
+    std::size_t at = bytes.size();
+    bytes.resize(at + 4);
+    putWord(bytes, at, checksumOf(bytes.data(), at));
+    return bytes;
+}
+
+bool decodeJournal(const std::vector<std::uint8_t>& bytes, Journal& journal) {
+    if (bytes.size() < kJournalHeadSize + 4) return false;
+    if (std::memcmp(bytes.data(), kJournalMagic, sizeof kJournalMagic) != 0) return false;
+    const std::size_t end = bytes.size() - 4;
+    if (checksumOf(bytes.data(), end) != wordAt(bytes, end)) return false;
+    journal.flags = wordAt(bytes, 8);
+    journal.storedSize = wordAt(bytes, 12);
+    std::uint32_t count = wordAt(bytes, 16);
+    std::size_t at = kJournalHeadSize;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        if (end - at < 8) return false;
+        JournalEntry entry;
+        entry.offset = wordAt(bytes, at);
+        std::uint32_t length = wordAt(bytes, at + 4);
+        at += 8;
+        if (end - at < length || entry.offset + std::uint64_t{length} > journal.storedSize) {
+            return false;
+        }
+        entry.bytes.assign(bytes.begin() + at, bytes.begin() + at + length);
+        at += length;
+        journal.entries.push_back(std::move(entry));
+    }
+    return at == end;
+}
 
 void raiseStorageFailure(const std::string& text) {
     // The per-file report writes the text without a line end; the text ends
@@ -181,6 +190,10 @@ void recoverInterruptedUpdate(const std::string& path) {
     }
     // A journal whose file is gone (removed by hand) has nothing to restore.
     if (decodeJournal(bytes, journal) && pathExists(path)) {
+        if (!fitsFile(journal, fileSizeOf(path))) {
+            raiseStorageFailure("[JOURNAL] " + journalPath + " does not belong to " + path +
+                                ": both are left as they are (remove the journal to use the file)");
+        }
         bool created = (journal.flags & kJournalCreatedFlag) != 0;
         bool restored = created ? removeFile(path)
                                 : putBackOriginalBytes(path, journal);

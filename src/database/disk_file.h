@@ -27,9 +27,30 @@ void putWord(std::vector<std::uint8_t>& bytes, std::size_t offset, std::uint32_t
 // The journal beside a database file.
 std::string journalPathOf(const std::string& path);
 
+// The rollback journal: the original bytes of the pages that a commit
+// changes, and the file's size before it.
+constexpr std::uint32_t kJournalCreatedFlag = 1;  // the update created the file
+
+struct JournalEntry {
+    std::uint32_t offset;
+    std::vector<std::uint8_t> bytes;
+};
+
+struct Journal {
+    std::uint32_t flags = 0;
+    std::uint32_t storedSize = 0;
+    std::vector<JournalEntry> entries;
+};
+
+std::vector<std::uint8_t> encodeJournal(const Journal& journal);
+// False when the journal is not complete: it was being written when the
+// program stopped, so the database file itself was not touched yet.
+bool decodeJournal(const std::vector<std::uint8_t>& bytes, Journal& journal);
+
 // Puts back the file as it was before an update that did not finish (the
 // program was stopped between the start and the end of a commit). Does
-// nothing when there is no journal.
+// nothing when there is no journal. A journal that no update of the file can
+// have left is a failure, and neither file is touched.
 void recoverInterruptedUpdate(const std::string& path);
 
 class DiskFile {

@@ -12,10 +12,12 @@
 #include "ground/failures.h"
 #include "ground/messages.h"
 #include "ground/page_words.h"
+#include "ground/run_counters.h"
 #include "ground/settings.h"
 #include "html/generate.h"
 #include "html/index_pages.h"
 #include "model/model.h"
+#include "model/run_index.h"
 #include "parser/parser.h"
 #include "preprocessor/preprocessor.h"
 #include "support/file_system.h"
@@ -31,6 +33,8 @@ struct DriverState {
     // argv[0], the configuration's items, then the command line's items.
     std::vector<std::string> preprocessorArgs;
     OptionScanner scanner;
+    // Whether the current input got past preprocessing to the parser.
+    bool inputParsed = false;
 };
 
 DriverState& driverState() {
@@ -208,6 +212,24 @@ private:
     std::string temporary_;
 };
 
+bool isDefinitionOrFolder(const std::string& item) {
+    return item.size() > 2 && (item.compare(0, 2, "-D") == 0 || item.compare(0, 2, "-I") == 0);
+}
+
+// Only definitions and include folders of the configuration reach the
+// preprocessor: any other item would be an option of its own there (an "-o"
+// item would send its output elsewhere and fail every input).
+void appendConfigurationItems(const std::string& key, const std::string& text) {
+    for (const std::string& item : preprocessorItemsOf(text)) {
+        if (isDefinitionOrFolder(item)) {
+            driverState().preprocessorArgs.push_back(item);
+            continue;
+        }
+        currentOutput() << "Zivrat Warning : " << key << " item '" << item
+                        << "' is neither a definition nor an include folder: ignored" << endLine;
+    }
+}
+
 int processOneInput(const std::string& input) {
     RunSettings& settings = runSettings();
     std::vector<std::string>& ppArgs = driverState().preprocessorArgs;
@@ -237,6 +259,27 @@ struct FileRun {
     FileRun() { beginFileRun(); }
     ~FileRun() { endFileRun(); }
 };
+
+void countInput(bool parsed) {
+    RunCounters& counters = runCounters();
+    ++counters.inputs;
+    if (!parsed) ++counters.inputsFailed;
+}
+
+// The end of a lenient run: the index of everything its inputs documented,
+// and a line that sums the run up. An input that was parsed counts as
+// documented whatever its parse met; the result says whether every input
+// could be read and preprocessed.
+int finishLenientRun() {
+    const RunCounters& counters = runCounters();
+    if (counters.inputsFailed < counters.inputs) writeRunIndexPages();
+    currentOutput() << "Summary : " << counters.inputs << " inputs, "
+                    << counters.inputs - counters.inputsFailed << " documented, "
+                    << runIndex().model.classes.size() << " classes, "
+                    << counters.declarationsSkipped << " declarations skipped, "
+                    << counters.warnings << " warnings" << endLine;
+    return counters.inputsFailed == 0 ? 0 : 1;
+}
 
 // The rebuilt model lives until the pages are written: a later run in the
 // same process (front-end mode) starts from an empty model.
@@ -305,6 +348,7 @@ int processInputFile(const std::string& fileToParse, const std::vector<std::stri
                           "Impossible de trouver le fichier '" + fileToParse + "'"};
     }
     resetKnownTypeNames(docModel());
+    driverState().inputParsed = true;
     currentOutput() << "parsing ..." << endLine;
     int result = parseDeclarations();
     generateOutput();
@@ -330,15 +374,13 @@ int runFromCommandLine(const std::vector<std::string>& commandLine) {
         return 0;
     }
     if (args.size() < 2) printUsage();
+    runCounters() = RunCounters();
+    clearRunIndex();
 
     state.preprocessorArgs.assign(1, programName);
     const PageWords& words = configuration().words;
-    for (const std::string& item : preprocessorItemsOf(words.generatorPreprocessorDefine)) {
-        state.preprocessorArgs.push_back(item);
-    }
-    for (const std::string& item : preprocessorItemsOf(words.generatorPreprocessorInclude)) {
-        state.preprocessorArgs.push_back(item);
-    }
+    appendConfigurationItems("generator.preprocessor.define", words.generatorPreprocessorDefine);
+    appendConfigurationItems("generator.preprocessor.include", words.generatorPreprocessorInclude);
 
     try {
         std::size_t first = scanOptions(args);
@@ -347,13 +389,16 @@ int runFromCommandLine(const std::vector<std::string>& commandLine) {
         }
         for (std::size_t i = first; i < args.size(); ++i) {
             currentOutput() << args[i] << endLine;
+            state.inputParsed = false;
             try {
                 result = processOneInput(args[i]);
             } catch (...) {
                 result = -1;
                 reportFileFailure();
             }
+            countInput(state.inputParsed);
         }
+        if (runSettings().lenient) result = finishLenientRun();
         if (runSettings().rebuildIndexes) rebuildIndexesFromDatabase();
     } catch (...) {
         result = -1;

@@ -8,6 +8,7 @@
 #include "html/index_pages.h"
 #include "model/doc_files.h"
 #include "model/model.h"
+#include "model/run_index.h"
 
 namespace zivrat {
 namespace {
@@ -45,12 +46,35 @@ void writePages(DocModel& model) {
     writeClassPages(model);
 }
 
+// Lenient mode: the pages of the input's own files and classes; the index,
+// file-list and library pages are written once for the whole run.
+void writeInputPages(DocModel& model) {
+    currentOutput() << "generating ..." << endLine;
+    writeAllFilePages(model);
+    writeClassPages(model);
+}
+
 }  // namespace
+
+void writeRunIndexPages() {
+    if (runSettings().htmlVersion < 2) return;
+    RunIndex& index = runIndex();
+    writeIndexPage(index.model, index.libraries);
+    writeFileListPages(index.model, FilePages::kAlreadyWritten);
+    writeLibraryPages(index.model, index.libraries);
+}
 
 void generateOutput() {
     const RunSettings& settings = runSettings();
     DocModel& model = docModel();
-    if (settings.htmlVersion >= 2) writePages(model);
+    if (settings.lenient) {
+        RunIndex& index = runIndex();
+        assignRunWideFileNames(index, model);
+        if (settings.htmlVersion >= 2) writeInputPages(model);
+        addToRunIndex(index, model);
+    } else if (settings.htmlVersion >= 2) {
+        writePages(model);
+    }
     if (settings.buildDatabase) addModelToDatabase();
     if (settings.docSkeleton) writeDocSkeletons();
 }

@@ -6,4 +6,8 @@ namespace zivrat {
 
 void generateOutput();
 
+// The index, file-list and library pages of everything a lenient run
+// documented (its inputs' own pages are written as they come).
+void writeRunIndexPages();
+
 }  // namespace zivrat

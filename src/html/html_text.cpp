@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ground/messages.h"
 #include "ground/page_words.h"
 #include "ground/settings.h"
 #include "ground/version.h"
@@ -317,7 +318,12 @@ PageFile::~PageFile() { close(); }
 bool PageFile::open(const std::string& pageName) {
     close();
     text_.str(std::string());
-    open_ = output_.open(runSettings().htmlPath, pageName);
+    PageOpening opening = output_.open(runSettings().htmlPath, pageName);
+    if (opening == PageOpening::kOutsideFolder) {
+        throw yError("page '" + pageName + "' would be written outside the output folder: refused\n",
+                     kSystem);
+    }
+    open_ = opening == PageOpening::kOpened;
     return open_;
 }
 

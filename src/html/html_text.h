@@ -109,7 +109,8 @@ public:
     ~PageFile() override;
 
     // Replaces the page of that name; false when it cannot be created (the
-    // page is then skipped without a message).
+    // page is then skipped without a message). A name that would lead
+    // outside the HTML directory is refused with a failure.
     bool open(const std::string& pageName);
     void close();
 

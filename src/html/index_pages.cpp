@@ -52,14 +52,25 @@ void writeFileKindList(std::ostream& page, const DocModel& model) {
     page << "</ul>\n";
 }
 
-// The file count and the two lists of one file-list page, one per file kind.
+// The entry of a file on the file-list pages.
+void addFileEntry(IndexList& list, const FileTag& file) {
+    const std::string name = fileDisplayName(file);
+    list.add(name, configuration().words.fileName + " <a href=\"" + name + ".html\">" + name + "</a>");
+}
+
+// The file count and the two lists of one file-list page, one per file kind;
+// the pages of the files are written on the way when asked for.
 void writeFileLists(std::ostream& page, const DocModel& model, FileKind first, FileKind second,
-                    const std::string& countWord, IndexList& list) {
+                    const std::string& countWord, IndexList& list, FilePages filePages) {
     page << (model.fileTables[first].size() + model.fileTables[second].size()) << countWord
          << "\n" << "<p>\n<hr>\n";
     for (FileKind kind : {first, second}) {
         list.clear();
-        writeFilePages(model.fileTables[kind], list);
+        if (filePages == FilePages::kWrite) {
+            writeFilePages(model.fileTables[kind], list);
+        } else {
+            for (const FileTag* file : model.fileTables[kind].inOrder()) addFileEntry(list, *file);
+        }
         writeIndexList(list, page, "square");
     }
     writePageEnd(page);
@@ -75,21 +86,21 @@ void openListPage(PageFile& page, const std::string& pageName, const std::string
          << "</b><p>\n";
 }
 
-void writeHeaderListPage(const DocModel& model, IndexList& list) {
+void writeHeaderListPage(const DocModel& model, IndexList& list, FilePages filePages) {
     const PageWords& words = configuration().words;
     PageFile page;
     openListPage(page, "hpp.html", words.hppfileTitle, words.hppfileHeader, "hpp(h,hxx)");
-    writeFileLists(page, model, HeaderHpp, HeaderH, words.hppfileCountname, list);
+    writeFileLists(page, model, HeaderHpp, HeaderH, words.hppfileCountname, list, filePages);
 }
 
-void writeSourceListPage(const DocModel& model, IndexList& list) {
+void writeSourceListPage(const DocModel& model, IndexList& list, FilePages filePages) {
     const PageWords& words = configuration().words;
     PageFile page;
     openListPage(page, "cpp.html", words.cppfileTitle, words.cppfileHeader, "cpp(c,cxx)");
     page << "<font size=4><b>" << words.cppfileAuthor << "</font>" << currentAuthorText(model)
          << "</b><p>\n<font size=4><b>" << words.cppfileVersion << "</font>"
          << currentVersionText(model) << "</b><p>\n";
-    writeFileLists(page, model, SourceCpp, SourceC, words.cppfileCountname, list);
+    writeFileLists(page, model, SourceCpp, SourceC, words.cppfileCountname, list, filePages);
 }
 
 void writeFilePageHead(std::ostream& page, const FileTag& file, const std::string& name) {
@@ -177,9 +188,10 @@ void writeLibraryPage(const LibraryDoc& library, const std::vector<const ClassTa
 
 }  // namespace
 
-void writeIndexPage(const TextSet& libraries) {
+void writeIndexPage(const TextSet& libraries) { writeIndexPage(docModel(), libraries); }
+
+void writeIndexPage(const DocModel& model, const TextSet& libraries) {
     const PageWords& words = configuration().words;
-    const DocModel& model = docModel();
     PageFile page;
     if (!page.open(words.generatorFirstpage)) return;
     page << "<HTML>\n<HEAD>\n" << "<title>" << words.firstpageTitle
@@ -193,26 +205,34 @@ void writeIndexPage(const TextSet& libraries) {
     writePageEnd(page);
 }
 
-void writeFileListPages() {
-    const DocModel& model = docModel();
+void writeFileListPages() { writeFileListPages(docModel(), FilePages::kWrite); }
+
+void writeFileListPages(const DocModel& model, FilePages filePages) {
     IndexList list(2);
-    writeHeaderListPage(model, list);
-    writeSourceListPage(model, list);
+    writeHeaderListPage(model, list, filePages);
+    writeSourceListPage(model, list, filePages);
 }
 
-void writeFilePages(const FileTable& table, IndexList& list) {
-    const std::string fileWord = configuration().words.fileName;
-    for (FileTag* file : table.inOrder()) {
-        checkBreak();
-        mergeFileDoc(*file);
-        const std::string name = fileDisplayName(*file);
-        list.add(name, fileWord + " <a href=\"" + name + ".html\">" + name + "</a>");
-        writeFilePage(*file, name);
+void writeAllFilePages(const DocModel& model) {
+    IndexList unused(2);
+    for (FileKind kind : {HeaderHpp, HeaderH, SourceCpp, SourceC}) {
+        writeFilePages(model.fileTables[kind], unused);
     }
 }
 
-void writeLibraryPages(const TextSet& libraries) {
-    const auto groups = classesByLibrary(docModel());
+void writeFilePages(const FileTable& table, IndexList& list) {
+    for (FileTag* file : table.inOrder()) {
+        checkBreak();
+        mergeFileDoc(*file);
+        addFileEntry(list, *file);
+        writeFilePage(*file, fileDisplayName(*file));
+    }
+}
+
+void writeLibraryPages(const TextSet& libraries) { writeLibraryPages(docModel(), libraries); }
+
+void writeLibraryPages(const DocModel& model, const TextSet& libraries) {
+    const auto groups = classesByLibrary(model);
     const std::vector<const ClassTag*> none;
     for (const std::string& name : libraries.inOrder()) {
         LibraryDoc library;

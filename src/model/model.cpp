@@ -1,11 +1,22 @@
 #include "model/model.h"
 
+#include <cctype>
+
 #include "ground/page_words.h"
 #include "ground/settings.h"
 
 namespace zivrat {
 
 const char* const kAnonymousClassName = "dumCl__";
+
+namespace {
+
+std::string lowerCase(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+}  // namespace
 
 const char* classKindWord(std::uint32_t kind) {
     static const char* const kWords[] = {"Struct", "Class", "Union"};
@@ -34,7 +45,9 @@ MemberCounters ClassTag::counters() const {
     return counts;
 }
 
-bool fileKindOf(const std::string& baseName, FileKind& kind) {
+bool fileKindOf(const std::string& name, FileKind& kind) {
+    // Lenient mode also knows the upper-case forms (Fl_Box.H).
+    const std::string baseName = runSettings().lenient ? lowerCase(name) : name;
     auto has = [&](const char* part) { return baseName.find(part) != std::string::npos; };
     if (has(".cpp") || has(".cxx")) kind = SourceCpp;
     else if (has(".hpp") || has(".hxx")) kind = HeaderHpp;

@@ -511,6 +511,7 @@ void Preprocessor::pushReplacement(std::int32_t definition, const std::vector<st
     }
     if (options_.lenient) removePastes(tail);
     expansionRegions_.push_back(tail);
+    countWork(static_cast<std::size_t>(std::max(unreadBytes() - tail, 0LL)));
 }
 
 // Token pasting: every "##" from the start of the text to the end of this

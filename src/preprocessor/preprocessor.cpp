@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <ostream>
+#include <string>
 
 #include "ground/failures.h"
 #include "ground/messages.h"
@@ -19,6 +20,11 @@ int preprocess(const std::vector<std::string>& args) {
 }
 
 void setConditionTraceLevel(int level) { pp::conditionTraceLevel() = level; }
+
+PreprocessorLimits& preprocessorLimits() {
+    static PreprocessorLimits limits;
+    return limits;
+}
 
 namespace pp {
 
@@ -40,7 +46,8 @@ Preprocessor::Preprocessor(const std::vector<std::string>& args)
       tables_(reusableTables()),
       pool_(tables_.pool),
       table_(tables_.table),
-      buffer_(kLongNames + 2 * kBlockSize + 1 + 255) {
+      buffer_(kLongNames + 2 * kBlockSize + 1 + 255),
+      workLimit_(preprocessorLimits().workBytes) {
     options_.lenient = runSettings().lenient;
     tables_.clean();
 }
@@ -215,6 +222,12 @@ void Preprocessor::finishSource() {
     flushOutput(end_);
     flushOutputFile();
     if (std::ferror(output_)) error("Problems with writing output file; probably out of temp space");
+}
+
+void Preprocessor::stopForWork() {
+    error("input too large: more than " + std::to_string(workLimit_) +
+          " bytes read and expanded, preprocessing stopped");
+    throw FatalStop{};
 }
 
 void Preprocessor::report(const std::string& text, bool counted) {

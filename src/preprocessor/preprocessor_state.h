@@ -175,6 +175,12 @@ private:
     void reportAt(const std::string& file, int line, const std::string& text);
     [[noreturn]] void fatal(const std::string& text);
     void messageDone();
+    // Adds to the work of the invocation; past its bound, ends it.
+    void countWork(std::size_t bytes) {
+        work_ += static_cast<long long>(bytes);
+        if (work_ > workLimit_) stopForWork();
+    }
+    [[noreturn]] void stopForWork();
 
     // --- text_buffer.cpp: reading, pushback, segments, output
     bool refill();
@@ -346,6 +352,8 @@ private:
     bool capturing_ = false;
     // Lenient mode: files that asked to be read once (#pragma once, #import).
     std::unordered_set<std::string> onceOnlyFiles_;
+    long long work_ = 0;
+    long long workLimit_;
 };
 
 }  // namespace zivrat::pp

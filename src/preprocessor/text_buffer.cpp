@@ -97,6 +97,7 @@ std::size_t Preprocessor::readBlock(IncludeLevel& level) {
             std::ungetc(next, level.file);
         }
     }
+    countWork(count);
     count = foldLineEnds(inputStart_, count);
     level.endsWithNewline = inputStart_[count - 1] == '\n';
     return count;

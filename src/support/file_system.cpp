@@ -56,6 +56,7 @@ public:
         status.directory = S_ISDIR(info.st_mode);
         status.executable = S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
         status.modified = info.st_mtime;
+        if (S_ISREG(info.st_mode)) status.size = static_cast<std::uint64_t>(info.st_size);
         return status;
     }
 
@@ -255,8 +256,26 @@ bool pathExists(const std::string& path) {
 
 bool isDirectory(const std::string& path) { return seamState().fileSystem->status(path).directory; }
 
+bool staysInsideFolder(const std::string& name) {
+    if (!name.empty() && name[0] == kDirectorySeparator) return false;
+    std::size_t start = 0;
+    while (true) {
+        std::size_t end = name.find(kDirectorySeparator, start);
+        if (name.compare(start, end == std::string::npos ? std::string::npos : end - start, "..") == 0) {
+            return false;
+        }
+        if (end == std::string::npos) return true;
+        start = end + 1;
+    }
+}
+
 bool isExecutableFile(const std::string& path) {
     return seamState().fileSystem->status(path).executable;
+}
+
+std::uint64_t fileSize(const std::string& path) {
+    settle(path);
+    return seamState().fileSystem->status(path).size;
 }
 
 bool modificationTime(const std::string& path, std::time_t& when) {
@@ -285,17 +304,18 @@ PageOutput::~PageOutput() {
     if (stream_ != nullptr) std::fclose(stream_);
 }
 
-bool PageOutput::open(const std::string& folder, const std::string& name) {
+PageOpening PageOutput::open(const std::string& folder, const std::string& name) {
+    if (!staysInsideFolder(name)) return PageOpening::kOutsideFolder;
     FileSeamState& state = seamState();
     path_ = folder + name;
     keptBack_ = state.inRun && state.writtenPages.count(path_) != 0;
-    if (keptBack_) return true;
+    if (keptBack_) return PageOpening::kOpened;
     stream_ = openFileStream(path_, "wb");
-    if (stream_ == nullptr) return false;
+    if (stream_ == nullptr) return PageOpening::kNotCreated;
     // The page goes out in one write, not through the stream's small buffer.
     std::setvbuf(stream_, nullptr, _IONBF, 0);
     if (state.inRun) state.writtenPages.insert(path_);
-    return true;
+    return PageOpening::kOpened;
 }
 
 void PageOutput::close(std::string content) {

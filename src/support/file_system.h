@@ -17,6 +17,7 @@ struct FileStatus {
     bool exists = false;
     bool directory = false;
     bool executable = false;  // a regular file that may be run
+    std::uint64_t size = 0;   // of a regular file
     std::time_t modified = 0;
 };
 
@@ -69,14 +70,23 @@ bool syncFolder(const std::string& folder);
 
 bool pathExists(const std::string& path);
 bool isDirectory(const std::string& path);
+// Whether a name joined to a folder names something inside that folder: it
+// is not absolute and no part of it is "..".
+bool staysInsideFolder(const std::string& name);
 bool isExecutableFile(const std::string& path);
+// The size of a regular file; 0 when there is none.
+std::uint64_t fileSize(const std::string& path);
 // Last modification time; false when the file cannot be examined. Cached
 // within a run: sources do not change while they are documented.
 bool modificationTime(const std::string& path, std::time_t& when);
 std::string canonicalPath(const std::string& path);
 
+enum class PageOpening { kOpened, kNotCreated, kOutsideFolder };
+
 // A page of the output folder, created when it is opened and written whole
-// when it is closed. Within a run, a page opened again (the index and
+// when it is closed. Its name never leads outside the folder: page names
+// come from the configuration and from dico.dat records too, which may be
+// damaged or hostile. Within a run, a page opened again (the index and
 // list pages, shared file and class pages: once per input) is kept back
 // instead, so that it reaches the file system once, with its last content.
 class PageOutput {
@@ -86,8 +96,7 @@ public:
     PageOutput& operator=(const PageOutput&) = delete;
     ~PageOutput();
 
-    // False when the page cannot be created.
-    bool open(const std::string& folder, const std::string& name);
+    PageOpening open(const std::string& folder, const std::string& name);
     // Writes the whole content and closes the page.
     void close(std::string content);
 

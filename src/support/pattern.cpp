@@ -6,6 +6,9 @@ namespace zivrat {
 namespace {
 
 constexpr std::size_t kClassCells = 17;  // one marker and a 256-bit set
+// Failed continuations a search may meet, beyond one per byte of the text,
+// before it starts to remember them.
+constexpr std::size_t kFailuresBeforeMemory = 256;
 
 int hexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -59,8 +62,19 @@ unsigned char readCharacter(const std::string& text, std::size_t& i) {
 
 }  // namespace
 
+// One search over one text. Several closures in a row can try the same rest
+// of the pattern at the same text position again and again, exponentially
+// often; the outcome is always the same, so once a search has met many
+// failures it remembers which (closure, position) continuations failed.
+// Ordinary searches never get that far and pay nothing for it.
+struct Pattern::Search {
+    std::size_t failures = 0;
+    std::vector<bool> failed;  // by closure slot * (text size + 1) + position
+};
+
 void Pattern::assign(const std::string& text) {
     elements_.clear();
+    closures_ = 0;
     status_ = 0;
     if (text.empty() || text[0] == '*' || text[0] == '+' || text[0] == '?') {
         status_ = 1;
@@ -83,6 +97,7 @@ void Pattern::assign(const std::string& text) {
                 return;
             }
             last.closure = c == '*' ? Closure::Star : c == '+' ? Closure::Plus : Closure::Optional;
+            last.slot = closures_++;
             ++cells;
             ++i;
             continue;
@@ -161,7 +176,8 @@ bool Pattern::matchesOne(const Element& element, const std::string& text, std::s
 }
 
 // Matches the elements from the given one on at pos; the match end, or npos.
-std::size_t Pattern::matchFrom(std::size_t index, const std::string& text, std::size_t pos) const {
+std::size_t Pattern::matchFrom(std::size_t index, const std::string& text, Search& search,
+                               std::size_t pos) const {
     for (; index < elements_.size(); ++index) {
         const Element& element = elements_[index];
         if (element.kind == Kind::StartAnchor) continue;
@@ -181,12 +197,30 @@ std::size_t Pattern::matchFrom(std::size_t index, const std::string& text, std::
         if (count < minimum) return npos;
         // Greedy: give back one repetition at a time while the rest fails.
         for (std::size_t taken = count + 1; taken-- > minimum;) {
-            std::size_t end = matchFrom(index + 1, text, pos + taken);
+            std::size_t end = matchAfterClosure(element, index + 1, text, search, pos + taken);
             if (end != npos) return end;
         }
         return npos;
     }
     return pos;
+}
+
+// The rest of the pattern after a closure, at pos.
+std::size_t Pattern::matchAfterClosure(const Element& closure, std::size_t next,
+                                       const std::string& text, Search& search,
+                                       std::size_t pos) const {
+    const std::size_t cell = closure.slot * (text.size() + 1) + pos;
+    if (!search.failed.empty() && search.failed[cell]) return npos;
+    std::size_t end = matchFrom(next, text, search, pos);
+    if (end == npos && remembersFailures(search, text.size())) search.failed[cell] = true;
+    return end;
+}
+
+bool Pattern::remembersFailures(Search& search, std::size_t textSize) const {
+    if (!search.failed.empty()) return true;
+    if (++search.failures <= textSize + kFailuresBeforeMemory) return false;
+    search.failed.assign(closures_ * (textSize + 1), false);
+    return true;
 }
 
 Pattern::Match Pattern::find(const std::string& text, std::size_t start) const {
@@ -195,8 +229,16 @@ Pattern::Match Pattern::find(const std::string& text, std::size_t start) const {
     if (start > text.size()) return match;
     bool anchored = !elements_.empty() && elements_[0].kind == Kind::StartAnchor;
     std::size_t last = anchored ? start : text.size();
+    // A match can only start where a leading plain literal stands.
+    const Element& first = elements_[0];
+    bool leadingLiteral = first.kind == Kind::Literal && first.closure == Closure::None;
+    Search search;
     for (std::size_t pos = start; pos <= last; ++pos) {
-        std::size_t end = matchFrom(0, text, pos);
+        if (leadingLiteral && !anchored) {
+            pos = text.find(static_cast<char>(first.literal), pos);
+            if (pos == std::string::npos) break;
+        }
+        std::size_t end = matchFrom(0, text, search, pos);
         if (end != npos) {
             match.position = pos;
             match.length = end - pos;

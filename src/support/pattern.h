@@ -49,14 +49,22 @@ private:
         Kind kind = Kind::Literal;
         Closure closure = Closure::None;
         unsigned char literal = 0;
+        std::size_t slot = 0;      // with a closure: its number among the closures
         std::bitset<256> members;  // for Kind::Class
     };
+    struct Search;
+
 
     bool compileClass(const std::string& text, std::size_t& i);
     bool matchesOne(const Element& element, const std::string& text, std::size_t pos) const;
-    std::size_t matchFrom(std::size_t element, const std::string& text, std::size_t pos) const;
+    std::size_t matchFrom(std::size_t element, const std::string& text, Search& search,
+                          std::size_t pos) const;
+    std::size_t matchAfterClosure(const Element& closure, std::size_t next,
+                                  const std::string& text, Search& search, std::size_t pos) const;
+    bool remembersFailures(Search& search, std::size_t textSize) const;
 
     std::vector<Element> elements_;
+    std::size_t closures_ = 0;
     int status_ = 1;
 };
 

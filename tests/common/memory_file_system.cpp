@@ -94,7 +94,9 @@ bool MemoryFileSystem::resize(const std::string& path, std::uint64_t size) {
 FileStatus MemoryFileSystem::status(const std::string& path) {
     ++statusQueries;
     FileStatus status;
-    status.exists = files.count(path) != 0;
+    auto found = files.find(path);
+    status.exists = found != files.end();
+    if (status.exists) status.size = found->second.size();
     return status;
 }
 

@@ -135,6 +135,71 @@ TEST_F(InterruptedUpdateTest, AnIncompleteJournalIsDroppedAndTheFileKept) {
     EXPECT_FALSE(dir.exists("dico.dat-journal"));
 }
 
+// A journal with a valid checksum that no interrupted update of the file
+// can have left: recovery refuses it and touches neither file.
+class ForeignJournalTest : public InterruptedUpdateTest {
+protected:
+    // The journal of a real interrupted update, and the file it belongs to.
+    void SetUp() override {
+        InterruptedUpdateTest::SetUp();
+        killDuringTheCommit();
+        ASSERT_TRUE(decodeJournal(fileBytes(journalPath), journal));
+        ASSERT_FALSE(journal.entries.empty());
+        grown = fileBytes(path);
+    }
+
+    void expectRefused(const Journal& forged) {
+        Bytes forgedBytes = encodeJournal(forged);
+        writeBytes(journalPath, forgedBytes);
+        EXPECT_EQ(failureOf([&] { recoverInterruptedUpdate(path); }),
+                  "[JOURNAL] " + journalPath + " does not belong to " + path +
+                      ": both are left as they are (remove the journal to use the file)\n");
+        EXPECT_EQ(fileBytes(path), grown);
+        EXPECT_EQ(fileBytes(journalPath), forgedBytes);
+    }
+
+    const std::string journalPath = dir.file("dico.dat-journal");
+    Journal journal;
+    Bytes grown;
+};
+
+TEST_F(ForeignJournalTest, AHugeSizeDoesNotGrowTheFile) {
+    Journal forged = journal;
+    forged.storedSize = 256u << 20;
+    expectRefused(forged);
+    forged.entries.clear();
+    expectRefused(forged);
+}
+
+TEST_F(ForeignJournalTest, EntriesMustBeWholePagesInOrder) {
+    Journal forged = journal;
+    forged.entries[0].offset += 8;
+    expectRefused(forged);
+    forged = journal;
+    forged.entries[0].bytes.pop_back();
+    expectRefused(forged);
+    forged = journal;
+    forged.entries.push_back(forged.entries[0]);
+    expectRefused(forged);
+}
+
+TEST_F(ForeignJournalTest, ACreatedFileHasNothingToPutBack) {
+    Journal forged = journal;
+    forged.flags = kJournalCreatedFlag;
+    expectRefused(forged);
+    forged.flags = 6;
+    expectRefused(forged);
+}
+
+TEST_F(ForeignJournalTest, TheRealJournalStillRestoresTheFile) {
+    writeBytes(journalPath, encodeJournal(journal));
+    testing::internal::CaptureStderr();
+    recoverInterruptedUpdate(path);
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(fileBytes(path), before);
+    EXPECT_FALSE(dir.exists("dico.dat-journal"));
+}
+
 TEST_F(InterruptedUpdateTest, AReadOnlyUseWritesNothing) {
     keysOf(path);
     EXPECT_EQ(fileBytes(path), before);

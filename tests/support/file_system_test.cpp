@@ -28,7 +28,7 @@ protected:
 
 void writeTestPage(const std::string& name, const std::string& content) {
     PageOutput page;
-    ASSERT_TRUE(page.open("out/", name));
+    ASSERT_EQ(page.open("out/", name), PageOpening::kOpened);
     page.close(content);
 }
 
@@ -49,6 +49,17 @@ TEST_F(FileSeam, APageWrittenAgainInARunReachesTheFileOnceMoreWithItsLastContent
     EXPECT_EQ(seam.memory.files["out/index.html"], "fourth");
     EXPECT_EQ(timesWritten("out/index.html"), 3);  // created, settled by the read, at the end
     EXPECT_EQ(timesWritten("out/other.html"), 1);
+}
+
+TEST_F(FileSeam, APageNameThatLeadsOutsideTheFolderIsRefusedBeforeAnythingIsCreated) {
+    for (const char* name : {"../escape.html", "/etc/escape.html", "a/../../escape.html", ".."}) {
+        PageOutput page;
+        EXPECT_EQ(page.open("out/", name), PageOpening::kOutsideFolder) << name;
+    }
+    PageOutput inside;
+    EXPECT_EQ(inside.open("out/", "a..b/..c.html"), PageOpening::kOpened);
+    inside.close("kept");
+    EXPECT_EQ(seam.memory.written, std::vector<std::string>{"out/a..b/..c.html"});
 }
 
 TEST_F(FileSeam, OutsideARunEveryPageGoesStraightToTheFile) {

@@ -1,0 +1,77 @@
+#include "model/run_index.h"
+
+#include <algorithm>
+#include <memory>
+
+namespace zivrat {
+namespace {
+
+std::uint32_t runWideMark(RunIndex& index, const FileTag& file) {
+    std::vector<std::string>& paths = index.pathsByBaseName[file.baseName];
+    auto known = std::find(paths.begin(), paths.end(), file.path);
+    if (known == paths.end()) known = paths.insert(paths.end(), file.path);
+    return static_cast<std::uint32_t>(known - paths.begin());
+}
+
+void addFile(RunIndex& index, const FileTag& file) {
+    FileTable& table = index.model.fileTables[file.kind];
+    if (table.find(file.path, file.kind) != nullptr) return;
+    runWideMark(index, file);
+    auto entry = std::make_unique<FileTag>();
+    entry->baseName = file.baseName;
+    entry->path = file.path;
+    entry->kind = file.kind;
+    table.insert(std::move(entry));
+    // The table marks earlier files of the base name its own way: the run's
+    // marks are put back.
+    const std::vector<std::string>& paths = index.pathsByBaseName[file.baseName];
+    for (std::size_t mark = 0; mark < paths.size(); ++mark) {
+        if (FileTag* same = table.find(paths[mark], file.kind)) {
+            same->duplicateMark = static_cast<std::uint32_t>(mark);
+        }
+    }
+}
+
+void addClass(RunIndex& index, const ClassTag& tag) {
+    if (tag.isAnonymous() || index.model.findClass(tag.name) != nullptr) return;
+    auto entry = std::make_unique<ClassTag>();
+    entry->name = tag.name;
+    entry->kind = tag.kind;
+    entry->pageFile = tag.pageFile;
+    entry->library = tag.library;
+    entry->sourceFile = tag.sourceFile;
+    entry->sourcePath = tag.sourcePath;
+    index.libraries.add(tag.library);
+    index.model.addClass(std::move(entry));
+}
+
+}  // namespace
+
+RunIndex& runIndex() {
+    static RunIndex index;
+    return index;
+}
+
+void clearRunIndex() {
+    RunIndex& index = runIndex();
+    index.model.clear();
+    index.libraries.clear();
+    index.pathsByBaseName.clear();
+}
+
+void assignRunWideFileNames(RunIndex& index, DocModel& input) {
+    for (FileTable& table : input.fileTables) {
+        for (FileTag* file : table.inOrder()) file->duplicateMark = runWideMark(index, *file);
+    }
+}
+
+void addToRunIndex(RunIndex& index, const DocModel& input) {
+    index.model.currentFile = nullptr;
+    for (const FileTable& table : input.fileTables) {
+        for (const FileTag* file : table.inOrder()) addFile(index, *file);
+    }
+    for (const auto& tag : input.classes) addClass(index, *tag);
+    index.model.commentTexts = input.commentTexts;
+}
+
+}  // namespace zivrat

@@ -1,0 +1,36 @@
+// The index of a whole lenient run: every class and source file that one of
+// its inputs documented, from which the index, file-list and library pages
+// are written once at the end of the run.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "model/model.h"
+#include "support/text_set.h"
+
+namespace zivrat {
+
+struct RunIndex {
+    // Entries only: classes with their name, kind, page and library; files
+    // with their path, base name, kind and page name.
+    DocModel model;
+    TextSet libraries;
+    // The paths met under each base name, in order: the first keeps the
+    // plain page name, the n-th is marked (n).
+    std::unordered_map<std::string, std::vector<std::string>> pathsByBaseName;
+};
+
+RunIndex& runIndex();
+void clearRunIndex();
+
+// Gives the input's files their page names for the whole run, so that two
+// inputs never write different files to one page.
+void assignRunWideFileNames(RunIndex& index, DocModel& input);
+
+// Adds the input's named classes (the first class of a name stays) and its
+// files to the index.
+void addToRunIndex(RunIndex& index, const DocModel& input);
+
+}  // namespace zivrat
