@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ground/input_tracking.h"
 #include "ground/messages.h"
 #include "ground/page_words.h"
 #include "ground/settings.h"
@@ -317,7 +318,9 @@ bool openPage(std::ofstream& page, const std::string& pageName) {
         throw yError("page '" + pageName + "' would be written outside the output folder: refused\n",
                      kSystem);
     }
-    page.open(pagePath(pageName), std::ios::out | std::ios::trunc | std::ios::binary);
+    std::string path = pagePath(pageName);
+    if (!notePageWrite(pageName, path)) return false;
+    page.open(path, std::ios::out | std::ios::trunc | std::ios::binary);
     return page.is_open();
 }
 

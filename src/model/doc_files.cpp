@@ -7,6 +7,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "ground/input_tracking.h"
 #include "ground/messages.h"
 #include "ground/settings.h"
 
@@ -41,6 +42,7 @@ void reportMissingBrace(const std::string& what, const std::string& ownerName) {
 bool readDocFile(const std::string& ownerName, const char* ownerWord, char progressMark,
                  DocFile& file) {
     const std::string& docPath = runSettings().docPath;
+    noteFileRead(docPath + ownerName + ".doc");
     std::ifstream in(docPath + ownerName + ".doc", std::ios::binary);
     if (!in.is_open()) {
         printMessage(std::string("Doc file for ") + ownerWord + " " + ownerName + " in Dir " +
