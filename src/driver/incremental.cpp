@@ -51,9 +51,11 @@ struct IncrementalRun {
     bool recording = false;
 };
 
+// Never destroyed: freeing the records of a large run one by one at the
+// program's end would cost a good part of an unchanged run.
 IncrementalRun& incrementalRun() {
-    static IncrementalRun run;
-    return run;
+    static IncrementalRun* run = new IncrementalRun;
+    return *run;
 }
 
 // Inputs are known by name and by how often the name came before.
@@ -206,13 +208,13 @@ void takePreviousState(IncrementalRun& run, const std::string& fingerprint) {
     for (const InputRecord& record : state.inputs) previousInputs.push_back(record.name);
     const std::vector<std::string> previousKeys = inputKeys(previousInputs);
     for (std::size_t i = 0; i < state.inputs.size(); ++i) {
-        const InputRecord& record = state.inputs[i];
+        InputRecord& record = state.inputs[i];
         const std::string& key = previousKeys[i];
         for (const std::string& page : record.pages) {
             run.diskVersion[page] = key;
             run.previousPages.push_back(page);
         }
-        run.previous.emplace(key, record);
+        run.previous.emplace(key, std::move(record));
     }
     for (const std::string& page : state.runEndPages) {
         run.diskVersion[page] = "";
@@ -312,7 +314,7 @@ bool reuseInput(std::size_t position) {
     addToRunIndex(index, *model);
     restoreContext(record.end);
     addToCounters(record);
-    run.next.inputs.push_back(record);
+    run.next.inputs.push_back(std::move(found->second));
     currentOutput() << "unchanged" << endLine;
     return true;
 }
@@ -424,7 +426,9 @@ void finishIncrementalRun() {
         currentOutput() << "Zivrat Warning : incremental state '" << run.statePath
                         << "' could not be written: the next run is full" << endLine;
     }
-    resetIncrementalRun();
+    // The records stay until the next run starts (in front-end mode).
+    run.active = false;
+    inputTracking() = InputTracking();
 }
 
 }  // namespace zivrat

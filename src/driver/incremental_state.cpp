@@ -31,21 +31,6 @@ std::uint64_t contentHashOf(const std::string& path) {
 
 // Fields are separated by tabs; tabs, line ends and backslashes in a field
 // are escaped so that any path or text survives.
-std::string escaped(const std::string& text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\t': out += "\\t"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            default: out += c;
-        }
-    }
-    return out;
-}
-
 bool unescape(const std::string& field, std::string& text) {
     text.clear();
     for (std::size_t i = 0; i < field.size(); ++i) {
@@ -68,21 +53,33 @@ bool unescape(const std::string& field, std::string& text) {
 class LineWriter {
 public:
     LineWriter& field(const std::string& text) {
-        if (!first_) out_ << '\t';
-        out_ << escaped(text);
+        if (!first_) out_ += '\t';
+        appendEscaped(text);
         first_ = false;
         return *this;
     }
     template <typename Number>
     LineWriter& number(Number value) { return field(std::to_string(value)); }
     void endLine() {
-        out_ << '\n';
+        out_ += '\n';
         first_ = true;
     }
-    std::string text() const { return out_.str(); }
+    const std::string& text() const { return out_; }
 
 private:
-    std::ostringstream out_;
+    void appendEscaped(const std::string& text) {
+        for (char c : text) {
+            switch (c) {
+                case '\\': out_ += "\\\\"; break;
+                case '\t': out_ += "\\t"; break;
+                case '\n': out_ += "\\n"; break;
+                case '\r': out_ += "\\r"; break;
+                default: out_ += c;
+            }
+        }
+    }
+
+    std::string out_;
     bool first_ = true;
 };
 
