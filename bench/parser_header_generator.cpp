@@ -30,19 +30,47 @@ const char* const kBlock =
 // The class, eight members, two typedefs, the enumeration and the function.
 constexpr std::size_t kDeclarationsPerBlock = 13;
 
+const char* const kModernBlock =
+    "namespace lib@ {\n"
+    "template<typename T, typename A = std::allocator<T> > class Holder@ {\n"
+    "public:\n"
+    "    T get() const;\n"
+    "private:\n"
+    "    T value_;\n"
+    "};\n"
+    "class LIB_EXPORT Peer@ : public ::lib::Base, protected detail::Counted<Peer@> {\n"
+    "public:\n"
+    "    explicit Peer@(const std::string& name);\n"
+    "    virtual ~Peer@();\n"
+    "    const std::vector<std::string>& names() const;\n"
+    "    std::map<std::string, lib::Widget*>::const_iterator find(const std::string& key) const;\n"
+    "    static lib::Widget* make(ext::Kind kind, int size = 4);\n"
+    "protected:\n"
+    "    lib::Widget *m_peer;\n"
+    "    std::string name_;\n"
+    "    CARD16 width, height;\n"
+    "};\n"
+    "typedef std::vector<Peer@*> Peer@List;\n"
+    "}\n"
+    "\n";
+
+// The template, its two members, the class, its nine members and the typedef.
+constexpr std::size_t kDeclarationsPerModernBlock = 14;
+
+void appendBlock(std::string& text, const std::string& block, const std::string& number) {
+    for (char c : block) {
+        if (c == '@') text += number;
+        else text += c;
+    }
+}
+
 }  // namespace
 
-GeneratedHeader generateHeader(std::size_t units) {
+GeneratedHeader generateHeader(std::size_t units, bool modern) {
     GeneratedHeader header;
-    const std::string block = kBlock;
-    for (std::size_t unit = 0; unit < units; ++unit) {
-        const std::string number = std::to_string(unit);
-        for (char c : block) {
-            if (c == '@') header.text += number;
-            else header.text += c;
-        }
-    }
-    header.declarations = units * kDeclarationsPerBlock;
+    const std::string block = modern ? kModernBlock : kBlock;
+    for (std::size_t unit = 0; unit < units; ++unit) appendBlock(header.text, block, std::to_string(unit));
+    header.declarations = units * (modern ? kDeclarationsPerModernBlock : kDeclarationsPerBlock);
     return header;
 }
 

@@ -11,7 +11,8 @@
 # (default ~/.cache/zivrat-realworld), never into the repository.
 # Prints per library: header files, files that failed in the preprocessor,
 # files with parse messages, classes documented, recall against Doxygen's
-# class/struct/union names, wall time and peak memory of the run.
+# class/struct/union names, recall of the members (data and functions, by
+# name) of the classes both found, wall time and peak memory of the run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/../.." && pwd)"
 zivrat="$root/build/release/src/zivrat"
@@ -77,6 +78,43 @@ reference_classes() {
   grep -oE 'kind="(class|struct|union)"><name>[^<]*' "$out/xml/index.xml" | sed 's/.*<name>//' | normalise
 }
 
+# "class<TAB>member" lines of the reference: the data and function members
+# that Doxygen lists under each class, struct and union.
+reference_members() {
+  awk '
+    function nameOf(line) { sub(/.*<name>/, "", line); sub(/<\/name>.*/, "", line); return line }
+    /<compound / { inclass = ($0 ~ /kind="(class|struct|union)"/); owner = nameOf($0); next }
+    inclass && /<member .*kind="(function|variable)"/ { print owner "\t" nameOf($0) }
+  ' "$1/xml/index.xml" | normalise_pairs
+}
+
+# The same from the class pages: the bold name of a function, the last word
+# of a data member.
+documented_members() {
+  local out="$1" name page
+  while IFS=$'\t' read -r name page; do
+    [ -f "$out/$page" ] || continue
+    sed 's/<li>/\n<li>/g' "$out/$page" | { grep -E '^<li><font size=4>' || true; } | sed -e 's/<\/font>.*//' |
+      awk -v owner="$name" '
+      /<b>/ { member = $0; sub(/.*<b>/, "", member); sub(/<\/b>.*/, "", member);
+              if ($0 ~ /~ *<b>/) member = "~" member;
+              print owner "\t" member; next }
+      { text = $0; sub(/ *;$/, "", text); sub(/ : *[A-Za-z0-9_]+$/, "", text); gsub(/\[[^]]*\]/, "", text);
+        n = split(text, words, /[^A-Za-z0-9_]+/); while (n > 0 && words[n] == "") n--;
+        if (n > 0) print owner "\t" words[n] }'
+  done < <(cat "$out"/*.html 2>/dev/null |
+           { grep -oE '(Struct|Class|Union) : <a href="[^"]*">[^<]*</a>' || true; } |
+           sed -E 's/.*href="([^"]*)">([^<]*)<.*/\2\t\1/' | sort -u -t$'\t' -k1,1) | normalise_pairs
+}
+
+# Class names as normalise makes them; member names without blanks and
+# escapes (operator = is operator=).
+normalise_pairs() {
+  sed -e 's/&lt;/</g; s/&gt;/>/g; s/&amp;/\&/g' |
+    awk -F'\t' '{ c = $1; sub(/<.*/, "", c); sub(/.*::/, "", c); m = $2; gsub(/ /, "", m);
+                  sub(/<.*/, "", m); if (c != "" && m != "") print c "\t" m }' | sort -u
+}
+
 documented_classes() {
   cat "$1"/*.html 2>/dev/null | { grep -oE '(Struct|Class|Union) : <a href="[^"]*">[^<]*</a>' || true; } |
     sed -e 's/.*">//' -e 's#</a>##' | normalise
@@ -110,13 +148,25 @@ run_library() {
   reference=$(wc -l < "$work/reference.txt")
   found=$(comm -12 "$work/reference.txt" "$work/documented.txt" | wc -l)
   recall=$(awk -v f="$found" -v r="$reference" 'BEGIN { printf "%.1f", r ? 100 * f / r : 0 }')
+  # Members of the classes that both found.
+  reference_members "$work/reference" > "$work/reference-members.txt"
+  documented_members "$work/out" > "$work/documented-members.txt"
+  comm -12 "$work/reference.txt" "$work/documented.txt" > "$work/common.txt"
+  local memberRef memberFound
+  memberRef=$(awk -F'\t' 'NR == FNR { both[$1] = 1; next } ($1 in both)' "$work/common.txt" \
+                "$work/reference-members.txt" | tee "$work/reference-members-common.txt" | wc -l)
+  memberFound=$(comm -12 "$work/reference-members-common.txt" "$work/documented-members.txt" | wc -l)
+  local memberRecall
+  memberRecall=$(awk -v f="$memberFound" -v r="$memberRef" 'BEGIN { printf "%.1f", r ? 100 * f / r : 0 }')
   read -r seconds kilobytes < <(tail -n 1 "$work/time.txt")
-  printf '%-8s %6d %10d %10d %8d %6d/%-6d %6.1f%% %7.2fs %7.1fMB\n' "$lib" "${#files[@]}" "$failed" \
-    "$parsed_with_messages" "$(wc -l < "$work/documented.txt")" "$found" "$reference" "$recall" \
-    "$seconds" "$(awk -v k="$kilobytes" 'BEGIN { print k / 1024 }')"
+  printf '%-8s %6d %10d %10d %8d %6d/%-6d %6.1f%% %6d/%-6d %6.1f%% %7.2fs %7.1fMB\n' "$lib" \
+    "${#files[@]}" "$failed" "$parsed_with_messages" "$(wc -l < "$work/documented.txt")" "$found" \
+    "$reference" "$recall" "$memberFound" "$memberRef" "$memberRecall" "$seconds" \
+    "$(awk -v k="$kilobytes" 'BEGIN { print k / 1024 }')"
 }
 
 fetch
-printf '%-8s %6s %10s %10s %8s %13s %7s %8s %9s\n' library files pp-failed parse-msg classes found/ref recall time memory
+printf '%-8s %6s %10s %10s %8s %13s %7s %13s %7s %8s %9s\n' library files pp-failed parse-msg classes \
+  found/ref recall members/ref recall time memory
 for lib in "${libraries[@]}"; do run_library "$lib"; done
 echo "(logs and pages in $cache/work; system include folders: $system)"

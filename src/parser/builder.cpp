@@ -5,6 +5,8 @@
 #include "ground/frontend_hooks.h"
 #include "ground/messages.h"
 #include "ground/page_words.h"
+#include "ground/run_counters.h"
+#include "ground/settings.h"
 #include "model/model.h"
 #include "parser/scanner.h"
 #include "support/paths.h"
@@ -271,6 +273,7 @@ bool attachTrailingComment(const std::string& text, std::uint32_t line) {
 void setWorkingTexts(std::string_view mark, std::string_view name, std::string_view type) {
     BuilderState& state = builderState();
     dropCollectedParameters();
+    state.extraDeclarators.clear();
     state.mark = std::string(mark);
     state.name = std::string(name);
     state.type = std::string(type);
@@ -409,6 +412,89 @@ void forgetBuilderReferences() {
     model.currentClass = nullptr;
     model.currentFile = nullptr;
     model.classStack.clear();
+}
+
+namespace {
+
+std::string bitFieldName(std::string_view name, std::string_view width) {
+    std::string text(name);
+    if (!width.empty()) text.append(" : ").append(width);
+    return text;
+}
+
+// The type of the first declarator without its own pointer or reference.
+std::string declaratorBaseType(std::string type) {
+    while (!type.empty() && (type.back() == '*' || type.back() == '&')) type.pop_back();
+    return type;
+}
+
+// Forgets what the skipped declaration left half done.
+void dropDeclarationInProgress() {
+    BuilderState& state = builderState();
+    state.captureParameters = true;
+    state.pendingParameters.clear();
+    state.extraDeclarators.clear();
+    state.classDeclaratorPending = false;
+    state.excluded = false;
+    state.mark.clear();
+    ++runCounters().declarationsSkipped;
+}
+
+}  // namespace
+
+void noteExtraDeclarator(std::string_view name, std::uint32_t shape, std::string_view width) {
+    if (!runSettings().lenient) return;
+    builderState().extraDeclarators.push_back(ExtraDeclarator{bitFieldName(name, width), shape});
+}
+
+void appendBitFieldWidth(std::string_view width) {
+    if (runSettings().lenient) builderState().name = bitFieldName(builderState().name, width);
+}
+
+void recordExtraDeclarators() {
+    BuilderState& state = builderState();
+    if (state.mark == "op") state.extraDeclarators.clear();
+    const std::string base = declaratorBaseType(state.type);
+    for (const ExtraDeclarator& extra : state.extraDeclarators) {
+        addDataMember(extra.name, extra.shape == PointerShape ? base + "*" : base, extra.shape);
+    }
+    state.extraDeclarators.clear();
+}
+
+void recordExtraFileData() {
+    BuilderState& state = builderState();
+    if (!state.classDeclaratorPending) {
+        for (const ExtraDeclarator& extra : state.extraDeclarators) fileAddData(extra.name);
+    }
+    state.extraDeclarators.clear();
+}
+
+void enterClassBody() {
+    if (!runSettings().lenient) return;
+    builderState().classBodies.push_back(ClassBodyFrame{docModel().classStack.size(), docModel().currentClass});
+}
+
+void leaveClassBody() {
+    std::vector<ClassBodyFrame>& bodies = builderState().classBodies;
+    if (!bodies.empty()) bodies.pop_back();
+}
+
+void recoverInClassBody() {
+    dropDeclarationInProgress();
+    const std::vector<ClassBodyFrame>& bodies = builderState().classBodies;
+    if (bodies.empty()) return;
+    DocModel& model = docModel();
+    // A class head skipped inside the body had already been entered.
+    while (model.classStack.size() > bodies.back().classDepth) popClass();
+    model.currentClass = bodies.back().owner;
+}
+
+void recoverAtFileLevel() {
+    dropDeclarationInProgress();
+    builderState().classBodies.clear();
+    while (!docModel().classStack.empty()) popClass();
+    clearTemplateParamNames();
+    clearTemplateParameters();
 }
 
 }  // namespace zivrat

@@ -19,6 +19,18 @@ struct MemberRef {
     std::size_t index = 0;
 };
 
+// A class body being read: what the recovery of a lenient parse goes back to.
+struct ClassBodyFrame {
+    std::size_t classDepth = 0;
+    ClassTag* owner = nullptr;
+};
+
+// A further declarator of a declaration with several (lenient mode).
+struct ExtraDeclarator {
+    std::string name;
+    std::uint32_t shape = PlainShape;
+};
+
 struct BuilderState {
     std::uint32_t access = Public;
     // Access in force in each enclosing class, parallel to the class stack.
@@ -44,6 +56,10 @@ struct BuilderState {
     // A file-level class definition is complete and its declarator (if any)
     // has not been recorded yet.
     bool classDeclaratorPending = false;
+    // Lenient mode only: the class bodies open, and the declarators after
+    // the first of the declaration being read.
+    std::vector<ClassBodyFrame> classBodies;
+    std::vector<ExtraDeclarator> extraDeclarators;
 };
 
 BuilderState& builderState();
@@ -91,6 +107,20 @@ void setWorkingTexts(std::string_view mark, std::string_view name, std::string_v
 void recordDataMember();
 void recordMemberFunction(std::uint32_t endingFlags);
 void recordFunctionPointerMember(std::string_view name);
+
+// Lenient mode: each declarator of a declaration with several is its own
+// record, and a bit-field shows its width (no-ops in the default mode).
+void noteExtraDeclarator(std::string_view name, std::uint32_t shape, std::string_view width = {});
+void appendBitFieldWidth(std::string_view width);
+void recordExtraDeclarators();
+void recordExtraFileData();
+
+// Lenient mode: the parse goes on after a declaration it could not read, in
+// the class body or at the file level where that declaration stood.
+void enterClassBody();
+void leaveClassBody();
+void recoverInClassBody();
+void recoverAtFileLevel();
 
 // Parameters and templates.
 void addParameter(std::string_view name, std::string_view type, std::uint32_t shape);

@@ -4,11 +4,15 @@
 
 #include <exception>
 #include <string>
+#include <vector>
 
 namespace zivrat {
 
 // Parses the scanner's input: 0 accepted, 1 syntax error, 2 stack overflow.
 int runDeclarationGrammar();
+// The same with the lenient grammar: the declaration grammar's rules, then
+// the rules that let a parse go on after a declaration it cannot read.
+int runLenientGrammar();
 
 void setParserTraceLevel(int level);
 int parserTraceLevel();
@@ -22,6 +26,14 @@ int grammarRuleCount();
 // The left-hand side's name and the right-hand side's length of a rule.
 std::string ruleLeftSide(int rule);
 int ruleLength(int rule);
+
+// A syntax error lists the acceptable tokens only when there are at most
+// this many.
+constexpr int kMostExpectedListed = 4;
+// "parse error", then the acceptable tokens' names.
+std::string parseErrorMessage(const std::vector<std::string>& expected);
+// A message of the generated parser itself.
+void reportGrammarMessage(const char* message);
 
 // The name of a grammar symbol as the trace and the error messages print it.
 std::string symbolDisplayName(const char* generatedName);

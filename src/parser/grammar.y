@@ -19,6 +19,7 @@
 #include <iostream>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/model.h"
 #include "parser/builder.h"
@@ -347,11 +348,11 @@ functionTerminal
     ;
 
 dataListItem
-    : IDENTIFIER                                                        /* 121 */
-    | IDENTIFIER ':' constantDef                                        /* 122 */
-    | IDENTIFIER tabList                                                /* 123 */
-    | '*' IDENTIFIER                                                    /* 124 */
-    | '*' IDENTIFIER tabList                                            /* 125 */
+    : IDENTIFIER                  { noteExtraDeclarator(tx($1), PlainShape); }  /* 121 */
+    | IDENTIFIER ':' constantDef  { noteExtraDeclarator(tx($1), PlainShape, tx($3)); }  /* 122 */
+    | IDENTIFIER tabList          { noteExtraDeclarator(tx($1), PlainShape); }  /* 123 */
+    | '*' IDENTIFIER              { noteExtraDeclarator(tx($2), PointerShape); }  /* 124 */
+    | '*' IDENTIFIER tabList      { noteExtraDeclarator(tx($2), PointerShape); }  /* 125 */
     ;
 
 dataListDef
@@ -372,8 +373,9 @@ ptrFuntNameDef
 
 splitDef
     : ';'                                 { recordDataMember(); }       /* 133 */
-    | ':' constantDef dataListDefOpt ';'  { recordDataMember(); }       /* 134 */
-    | ',' dataListDef ';'                 { recordDataMember(); }       /* 135 */
+    | ':' constantDef dataListDefOpt ';'
+        { appendBitFieldWidth(tx($2)); recordDataMember(); recordExtraDeclarators(); }  /* 134 */
+    | ',' dataListDef ';'  { recordDataMember(); recordExtraDeclarators(); }  /* 135 */
     | '(' '*' ptrFuntNameDef ')' '(' { }                                /* 136 */
       functionParamList ')' ';'  { recordFunctionPointerMember(tx($3)); }  /* 137 */
     | '(' { }                                                           /* 138 */
@@ -733,8 +735,9 @@ corpClassDef
         {
             // The body of an excluded class is read as if it were empty.
             if (builderState().excluded) skipBraces(true);
+            enterClassBody();
         }                                                               /* 366 */
-      itemList END_                                                     /* 367 */
+      itemList END_  { leaveClassBody(); }                              /* 367 */
     ;
 
 class_key
@@ -1107,7 +1110,7 @@ initialerParamDef
 splitOutDef
     : ';'                     { recordFileData(); }                     /* 561 */
     | assigneArrayDef ';'     { recordFileData(); }                     /* 562 */
-    | ',' dataListDef ';'     { recordFileData(); }                     /* 563 */
+    | ',' dataListDef ';'     { recordFileData(); recordExtraFileData(); }  /* 563 */
     | '(' initialerParamDef ')' ';'                                     /* 564 */
     | '(' functionParamList ')'
         { recordFileFunction(); }                                       /* 565 */
@@ -1226,24 +1229,14 @@ STRINGliteral2
 
 int zvdecllex(ZVDECLSTYPE* value) { return nextToken(*value); }
 
-void zvdeclerror(const char* message) {
-    // The parser's only message of its own is the exhausted stack.
-    reportParseMessage(std::strcmp(message, "memory exhausted") == 0 ? "parser stack overflow" : message);
-}
+void zvdeclerror(const char* message) { reportGrammarMessage(message); }
 
-// "parse error", and the acceptable tokens when there are fewer than five.
 static int yyreport_syntax_error(const yypcontext_t* context) {
-    constexpr int kMostListed = 4;
-    yysymbol_kind_t expected[kMostListed];
-    // Reports no token at all when more than kMostListed are acceptable.
-    int count = yypcontext_expected_tokens(context, expected, kMostListed);
-    std::string message = "parse error";
-    for (int i = 0; i < count; ++i) {
-        message += i == 0 ? ", expecting `" : " or `";
-        message += symbolDisplayName(yysymbol_name(expected[i]));
-        message += "'";
-    }
-    reportParseMessage(message);
+    yysymbol_kind_t expected[kMostExpectedListed];
+    int count = yypcontext_expected_tokens(context, expected, kMostExpectedListed);
+    std::vector<std::string> names;
+    for (int i = 0; i < count; ++i) names.push_back(symbolDisplayName(yysymbol_name(expected[i])));
+    reportParseMessage(parseErrorMessage(names));
     return 0;
 }
 
@@ -1262,6 +1255,21 @@ int grammarRuleCount() { return YYNRULES - 1; }
 std::string ruleLeftSide(int rule) { return symbolDisplayName(yysymbol_name(static_cast<yysymbol_kind_t>(yyr1[rule + 1]))); }
 
 int ruleLength(int rule) { return yyr2[rule + 1]; }
+
+void reportGrammarMessage(const char* message) {
+    // The parser's only message of its own is the exhausted stack.
+    reportParseMessage(std::strcmp(message, "memory exhausted") == 0 ? "parser stack overflow" : message);
+}
+
+std::string parseErrorMessage(const std::vector<std::string>& expected) {
+    std::string message = "parse error";
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        message += i == 0 ? ", expecting `" : " or `";
+        message += expected[i];
+        message += "'";
+    }
+    return message;
+}
 
 std::string symbolDisplayName(const char* generatedName) {
     std::string_view name = generatedName;

@@ -2,8 +2,10 @@
 
 #include <cstdio>
 
+#include "ground/settings.h"
 #include "parser/builder.h"
 #include "parser/grammar.h"
+#include "parser/lenient.h"
 #include "parser/scanner.h"
 #include "parser/trace.h"
 
@@ -35,8 +37,11 @@ int parseDeclarations() {
     // the next input without parameters.
     builder.captureParameters = true;
     parseFailure() = nullptr;
+    builder.classBodies.clear();
+    builder.extraDeclarators.clear();
     beginScan();
-    int result = runDeclarationGrammar();
+    resetLenientFilter();
+    int result = runSettings().lenient ? runLenientGrammar() : runDeclarationGrammar();
     finishTrace();
     endScan();
     if (parseFailure()) {

@@ -31,6 +31,9 @@ struct ScannerState {
     // The number of the last token handed to the grammar (for the trace).
     int lastToken = 0;
     std::unordered_set<std::string> ignoredWords;
+    // Braces read as raw text whose partners are tokens: +1 for each "{",
+    // -1 for each "}" (the lenient token filter keeps its brace count by it).
+    int rawBraceBalance = 0;
 };
 
 ScannerState& scannerState();

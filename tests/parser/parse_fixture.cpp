@@ -10,8 +10,10 @@
 
 namespace zivrat::test {
 
-ParsedText::ParsedText(const std::string& text, bool insertComments) {
+ParsedText::ParsedText(const std::string& text, bool insertComments, bool lenient) {
     runSettings().insertComments = insertComments;
+    // A test may also have switched the lenient mode on before the parse.
+    if (lenient) runSettings().lenient = true;
     std::string path = dir_.write("input.h", text);
     EXPECT_TRUE(openScannerInput(path));
     resetKnownTypeNames(docModel());
@@ -27,8 +29,16 @@ ParsedText::~ParsedText() {
     forgetModelReferences();
     docModel().clear();
     runSettings().insertComments = false;
+    runSettings().lenient = false;
     // The trace switch outlives a parse; a test that sets it leaves it on.
     setDeclarationTraceLevel(0);
+}
+
+bool ParsedText::hasClass(const std::string& name) const {
+    for (const auto& tag : docModel().classes) {
+        if (tag->name == name) return true;
+    }
+    return false;
 }
 
 const ClassTag& ParsedText::classNamed(const std::string& name) const {

@@ -15,7 +15,7 @@ namespace zivrat::test {
 // object goes away. Console lines (currentOutput) are collected in `console`.
 class ParsedText {
 public:
-    explicit ParsedText(const std::string& text, bool insertComments = false);
+    explicit ParsedText(const std::string& text, bool insertComments = false, bool lenient = false);
     ~ParsedText();
     ParsedText(const ParsedText&) = delete;
     ParsedText& operator=(const ParsedText&) = delete;
@@ -27,6 +27,7 @@ public:
 
     const ClassTag& classNamed(const std::string& name) const;
     const FileTag& file(const std::string& baseName) const;
+    bool hasClass(const std::string& name) const;
 
 private:
     TempDir dir_;

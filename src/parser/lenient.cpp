@@ -1,0 +1,634 @@
+#include "parser/lenient.h"
+
+#include <string>
+#include <string_view>
+#include <unordered_map>
+
+#include "lenient_grammar.h"
+#include "parser/scanner.h"
+
+namespace zivrat {
+namespace {
+
+// What a word of newer headers becomes.
+enum class WordRule { Drop, DropWithParentheses, Inline };
+
+const std::unordered_map<std::string_view, WordRule>& wordRules() {
+    static const std::unordered_map<std::string_view, WordRule> rules = {
+        {"constexpr", WordRule::Drop},
+        {"consteval", WordRule::Drop},
+        {"override", WordRule::Drop},
+        {"final", WordRule::Drop},
+        {"thread_local", WordRule::Drop},
+        {"__extension__", WordRule::Drop},
+        {"__restrict", WordRule::Drop},
+        {"__restrict__", WordRule::Drop},
+        {"restrict", WordRule::Drop},
+        {"noexcept", WordRule::DropWithParentheses},
+        {"__attribute__", WordRule::DropWithParentheses},
+        {"__attribute", WordRule::DropWithParentheses},
+        {"alignas", WordRule::DropWithParentheses},
+        {"__asm__", WordRule::DropWithParentheses},
+        {"__asm", WordRule::DropWithParentheses},
+        {"__inline__", WordRule::Inline},
+        {"__forceinline", WordRule::Inline},
+    };
+    return rules;
+}
+
+bool isName(int token) { return token == TOKEN_IDENTIFIER || token == TOKEN_TYPEDEFname; }
+
+bool isClassKey(int token) { return token == TOKEN_CLASS || token == TOKEN_STRUCT || token == TOKEN_UNION; }
+
+bool isWord(const LenientToken& token, std::string_view word) {
+    return token.token == TOKEN_IDENTIFIER && textOf(token.value) == word;
+}
+
+// Tokens after which the grammar's actions may read raw text: nothing
+// behind them is scanned before they are handed over.
+bool readsRawAfter(int token) {
+    switch (token) {
+        case ';': case ':': case '(': case '=': case TOKEN_BEGIN_: case TOKEN_END_:
+        case TOKEN_START_COMMENT: case TOKEN_COMMENT_: case TOKEN_EXAMPLE: case TOKEN_EXTERNC:
+        case 0:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Words that begin a declaration; a word before them is a macro.
+bool startsDeclaration(int token) {
+    switch (token) {
+        case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION: case TOKEN_ENUM: case TOKEN_TYPEDEF:
+        case TOKEN_EXTERN: case TOKEN_EXTERNC: case TOKEN_EXTERNCPP: case TOKEN_STATIC: case TOKEN_VIRTUAL:
+        case TOKEN_INLINE: case TOKEN_CONST: case TOKEN_TEMPLATE: case TOKEN_NAMESPACE: case TOKEN_FRIEND:
+        case TOKEN_EXPLICIT: case TOKEN_USING: case TOKEN_TYPEDEFname: case TOKEN_MUTABLE:
+        case TOKEN_PUBLIC: case TOKEN_PROTECTED: case TOKEN_PRIVATE:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The raw reads of grammar actions close or open braces the filter counted.
+void followRawBraces(LenientState& state) {
+    int& balance = scannerState().rawBraceBalance;
+    for (; balance < 0; ++balance) {
+        if (!state.braces.empty()) state.braces.pop_back();
+    }
+    for (; balance > 0; --balance) state.braces.push_back(false);
+}
+
+// Scans the next token into `token`.
+void scanOne(LenientToken& token) {
+    LenientState& state = lenientState();
+    if (!state.scannedBack.empty()) {
+        token = state.scannedBack.front();
+        state.scannedBack.pop_front();
+        return;
+    }
+    token.token = 0;
+    token.value.text[0] = '\0';
+    // The end of input is given again without asking the scanner.
+    if (state.reachedEnd) return;
+    token.token = nextToken(token.value);
+    state.reachedEnd = token.token == 0;
+}
+
+// Skips a balanced group that starts with the token just scanned (or none).
+void skipGroup(LenientToken& next, int open, int close) {
+    if (next.token != open) return;
+    for (int depth = 1; depth > 0;) {
+        scanOne(next);
+        if (next.token == 0) return;
+        if (next.token == open) ++depth;
+        if (next.token == close) --depth;
+    }
+    scanOne(next);
+}
+
+// Takes the words of newer headers out, from the token just scanned on.
+void filterWords(LenientToken& token) {
+    for (;;) {
+        if (token.token == TOKEN_VOLATILE) {
+            scanOne(token);
+            continue;
+        }
+        if (token.token == '[') {
+            LenientToken next;
+            scanOne(next);
+            if (next.token != '[') {
+                lenientState().scannedBack.push_back(next);
+                return;
+            }
+            // [[attribute]]
+            int depth = 2;
+            while (depth > 0 && next.token != 0) {
+                scanOne(next);
+                if (next.token == '[') ++depth;
+                if (next.token == ']') --depth;
+            }
+            scanOne(token);
+            continue;
+        }
+        if (token.token != TOKEN_IDENTIFIER) return;
+        auto rule = wordRules().find(textOf(token.value));
+        if (rule == wordRules().end()) return;
+        if (rule->second == WordRule::Inline) {
+            token.token = TOKEN_INLINE;
+            return;
+        }
+        scanOne(token);
+        if (rule->second == WordRule::DropWithParentheses) skipGroup(token, '(', ')');
+    }
+}
+
+void scanFiltered(LenientToken& token) {
+    scanOne(token);
+    filterWords(token);
+}
+
+// Tokens that the filter never changes when they come first.
+bool passesUnchanged(int token) {
+    switch (token) {
+        case 0: case TOKEN_IDENTIFIER: case TOKEN_CLCL: case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION:
+        case ':': case '=': case '[': case TOKEN_USING: case TOKEN_TEMPLATE: case TOKEN_EXTERN: case TOKEN_INLINE:
+        case TOKEN_NAMESPACE: case TOKEN_ANDAND: case TOKEN_VOLATILE:
+            return false;
+        default:
+            return true;
+    }
+}
+
+// The token `index` places ahead, or a null token (number -1) when getting
+// it would scan past a token after which the grammar reads raw text.
+const LenientToken& peek(std::size_t index) {
+    static const LenientToken unknown(-1);
+    LenientState& state = lenientState();
+    while (state.ahead.size() <= index) {
+        if (!state.ahead.empty() && readsRawAfter(state.ahead.back().token)) return unknown;
+        state.ahead.emplace_back();
+        scanFiltered(state.ahead.back());
+    }
+    return state.ahead[index];
+}
+
+LenientToken take() {
+    peek(0);
+    LenientToken token = lenientState().ahead.front();
+    lenientState().ahead.pop_front();
+    return token;
+}
+
+bool atDeclarationStart(const LenientState& state) {
+    switch (state.last) {
+        case 0: case ';': case TOKEN_END_: case TOKEN_RESUME:
+            return true;
+        case TOKEN_BEGIN_:
+            return !state.braces.empty() && state.braces.back();
+        case ':':
+            return state.beforeLast == TOKEN_PUBLIC || state.beforeLast == TOKEN_PROTECTED ||
+                   state.beforeLast == TOKEN_PRIVATE;
+        default:
+            return false;
+    }
+}
+
+bool inTypePosition(const LenientState& state) {
+    if (atDeclarationStart(state)) return true;
+    switch (state.last) {
+        case '(': case TOKEN_STATIC: case TOKEN_VIRTUAL: case TOKEN_INLINE: case TOKEN_CONST:
+        case TOKEN_EXTERN: case TOKEN_TYPEDEF: case TOKEN_EXPLICIT: case TOKEN_MUTABLE: case TOKEN_FRIEND:
+        case TOKEN_REGISTER: case '<':
+            return true;
+        case ',':
+            return state.parentheses > 0 || state.templateHeader > 0;
+        default:
+            return false;
+    }
+}
+
+void appendTokenText(std::string& text, const LenientToken& token) {
+    switch (token.token) {
+        case TOKEN_CLCL: text += "::"; break;
+        case TOKEN_CONST: text += "const "; break;
+        case TOKEN_ANDAND: text += "&&"; break;
+        case TOKEN_RS: text += ">>"; break;
+        case TOKEN_ELLIPSIS: text += "..."; break;
+        default:
+            if (token.token > 0 && token.token < 256) {
+                text += static_cast<char>(token.token);
+                if (token.token == ',') text += ' ';
+            } else {
+                text += textOf(token.value);
+            }
+    }
+}
+
+// Takes a balanced "<...>" from the front into the text.
+void takeTemplateArguments(std::string& text) {
+    int depth = 0;
+    do {
+        LenientToken token = take();
+        if (token.token == 0) return;
+        if (token.token == '<') ++depth;
+        if (token.token == '>') --depth;
+        if (token.token == TOKEN_RS) depth -= 2;
+        appendTokenText(text, token);
+    } while (depth > 0);
+}
+
+// A name made of several parts ("std::map<K, V>::iterator") or an unknown
+// template's name with its arguments, as one type name. The front token is
+// a name or "::".
+LenientToken takeCompoundName() {
+    LenientToken result;
+    result.token = TOKEN_TYPEDEFname;
+    std::string text;
+    for (;;) {
+        const int front = peek(0).token;
+        if (front == TOKEN_CLCL && isName(peek(1).token)) {
+            appendTokenText(text, take());
+        } else if (!isName(front)) {
+            break;
+        }
+        appendTokenText(text, take());
+        if (peek(0).token == '<') takeTemplateArguments(text);
+        if (peek(0).token != TOKEN_CLCL || !isName(peek(1).token)) break;
+    }
+    setText(result.value, {text});
+    return result;
+}
+
+// A qualified name worth joining: two or more names, not an out-of-class
+// definition of a known class's member ("A::f(").
+bool startsQualifiedType(const LenientState& state) {
+    const int first = peek(0).token;
+    if (first == TOKEN_CLCL) return isName(peek(1).token) && (inTypePosition(state) || state.baseList);
+    if (!isName(first) || peek(1).token != TOKEN_CLCL || !isName(peek(2).token)) return false;
+    if (first == TOKEN_TYPEDEFname) {
+        const int after = peek(3).token;
+        return after == TOKEN_CLCL || after == '<';
+    }
+    return true;
+}
+
+// An identifier at the front: a macro to drop (true), or a type name.
+bool dropsMacroWord(const LenientState& state) {
+    const int next = peek(1).token;
+    if (isClassKey(state.last)) {
+        const int third = peek(2).token;
+        return isName(next) && (third == ':' || third == TOKEN_BEGIN_);
+    }
+    if (!atDeclarationStart(state)) return false;
+    if (startsDeclaration(next)) return true;
+    if (next == TOKEN_IDENTIFIER) {
+        const int third = peek(2).token;
+        return isName(third) || third == '*' || third == '&';
+    }
+    return false;
+}
+
+void retypeUnknownName(LenientState& state) {
+    if (!inTypePosition(state)) return;
+    const int next = peek(1).token;
+    if (next == TOKEN_IDENTIFIER || next == '*' || next == '&' || next == TOKEN_CONST || next == TOKEN_ANDAND) {
+        state.ahead.front().token = TOKEN_TYPEDEFname;
+    }
+}
+
+// Drops tokens up to and including the next ";" at nesting depth 0.
+void dropThroughSemicolon() {
+    int depth = 0;
+    for (;;) {
+        LenientToken token = take();
+        if (token.token == 0) {
+            lenientState().ahead.push_front(token);
+            return;
+        }
+        if (token.token == '(' || token.token == TOKEN_BEGIN_) ++depth;
+        if (token.token == ')' || token.token == TOKEN_END_) --depth;
+        if (token.token == ';' && depth <= 0) return;
+    }
+}
+
+// "using Name = type;" becomes "typedef type Name;".
+bool rewriteAlias() {
+    LenientState& state = lenientState();
+    if (peek(1).token == TOKEN_NAMESPACE) return false;
+    if (!isName(peek(1).token) || peek(2).token != '=') {
+        dropThroughSemicolon();  // a using-declaration names nothing new
+        return true;
+    }
+    take();
+    LenientToken name = take();
+    take();
+    LenientToken type;
+    type.token = TOKEN_TYPEDEFname;
+    std::string text;
+    int previous = 0;
+    for (int depth = 0; peek(0).token != 0 && !(peek(0).token == ';' && depth == 0);) {
+        LenientToken token = take();
+        if (token.token == '<' || token.token == '(') ++depth;
+        if (token.token == '>' || token.token == ')') --depth;
+        if (isName(token.token) && isName(previous)) text += ' ';
+        appendTokenText(text, token);
+        previous = token.token;
+    }
+    setText(type.value, {text});
+    name.token = TOKEN_IDENTIFIER;
+    state.ahead.push_front(name);
+    state.ahead.push_front(type);
+    state.ahead.push_front(LenientToken(TOKEN_TYPEDEF));
+    return true;
+}
+
+// Rewrites or drops the front token; true when the front changed and must
+// be looked at again.
+bool rewriteFront(LenientState& state) {
+    const int token = state.ahead.front().token;
+    if ((token == TOKEN_IDENTIFIER || token == TOKEN_CLCL) && startsQualifiedType(state)) {
+        const bool typePosition = inTypePosition(state);
+        LenientToken joined = takeCompoundName();
+        // After a type it is the declarator's name; in a value, a value.
+        if (!typePosition && !state.baseList) joined.token = TOKEN_IDENTIFIER;
+        state.ahead.push_front(joined);
+        return false;
+    }
+    if (token == TOKEN_IDENTIFIER && state.baseList) {
+        // A base class declared in a header that was not read.
+        if (peek(1).token == '<') {
+            state.ahead.push_front(takeCompoundName());
+        } else {
+            state.ahead.front().token = TOKEN_TYPEDEFname;
+        }
+        return false;
+    }
+    if (token == TOKEN_IDENTIFIER) {
+        if (isWord(state.ahead.front(), "typename")) {
+            if (state.templateHeader > 0 && (state.last == '<' || state.last == ',')) {
+                state.ahead.front().token = TOKEN_CLASS;
+                return false;
+            }
+            take();
+            return true;
+        }
+        if (isWord(state.ahead.front(), "static_assert") && atDeclarationStart(state)) {
+            dropThroughSemicolon();
+            return true;
+        }
+        if (dropsMacroWord(state)) {
+            take();
+            return true;
+        }
+        if (peek(1).token == '<' && inTypePosition(state) && state.templateHeader == 0) {
+            LenientToken joined = takeCompoundName();
+            state.ahead.push_front(joined);
+            return false;
+        }
+        retypeUnknownName(state);
+        return false;
+    }
+    if (isClassKey(token)) {
+        // "enum class", and a class key inside a return type.
+        const bool inReturnType = state.last == TOKEN_VIRTUAL || state.last == TOKEN_INLINE ||
+                                  state.last == TOKEN_STATIC || state.last == TOKEN_EXPLICIT;
+        if (state.last == TOKEN_ENUM ||
+            (inReturnType && isName(peek(1).token) && peek(2).token != TOKEN_BEGIN_ && peek(2).token != ':' &&
+             peek(2).token != ';')) {
+            take();
+            if (inReturnType) state.ahead.front().token = TOKEN_TYPEDEFname;
+            return true;
+        }
+        if (state.last == TOKEN_TYPEDEF && isName(peek(1).token) && peek(2).token == '*' && peek(3).token == '*') {
+            LenientToken key = take();
+            LenientToken& name = state.ahead.front();
+            std::string text = key.token == TOKEN_CLASS ? "class " : key.token == TOKEN_STRUCT ? "struct " : "union ";
+            text += textOf(name.value);
+            setText(name.value, {text});
+            name.token = TOKEN_TYPEDEFname;
+            return false;
+        }
+        return false;
+    }
+    switch (token) {
+        case ':':
+            // The underlying type of an enumeration.
+            if (state.last == TOKEN_ENUM || (isName(state.last) && state.beforeLast == TOKEN_ENUM)) {
+                take();
+                while (peek(0).token != TOKEN_BEGIN_ && peek(0).token != ';' && peek(0).token != 0) take();
+                return true;
+            }
+            return false;
+        case '=':
+            // "= default" and "= delete"; a template parameter's default.
+            if (peek(1).token == TOKEN_DELETE || isWord(peek(1), "default")) {
+                take();
+                take();
+                return true;
+            }
+            if (state.templateHeader > 0) {
+                take();
+                for (int depth = 0; peek(0).token != 0;) {
+                    const int next = peek(0).token;
+                    if (depth == 0 && (next == ',' || next == '>')) break;
+                    if (next == '<' || next == '(') ++depth;
+                    if (next == '>' || next == ')') --depth;
+                    take();
+                }
+                return true;
+            }
+            return false;
+        case TOKEN_USING:
+            return rewriteAlias();
+        case TOKEN_TEMPLATE:
+            if (peek(1).token == '<' && peek(2).token == '>') {
+                take();
+                take();
+                take();
+                return true;
+            }
+            if (state.last == TOKEN_EXTERN || (peek(1).token != '<')) {
+                dropThroughSemicolon();  // an explicit instantiation
+                return true;
+            }
+            return false;
+        case TOKEN_EXTERN:
+            if (peek(1).token == TOKEN_TEMPLATE) {
+                dropThroughSemicolon();
+                return true;
+            }
+            return false;
+        case TOKEN_INLINE:
+            if (peek(1).token == TOKEN_NAMESPACE) {
+                take();
+                return true;
+            }
+            return false;
+        case TOKEN_NAMESPACE: {
+            // An empty namespace body holds nothing the grammar reads.
+            const std::size_t body = isName(peek(1).token) ? 2 : 1;
+            if (peek(body).token == TOKEN_BEGIN_ && peek(body + 1).token == TOKEN_END_) {
+                for (std::size_t i = 0; i <= body + 1; ++i) take();
+                return true;
+            }
+            if (peek(1).token == TOKEN_TYPEDEFname) state.ahead[1].token = TOKEN_IDENTIFIER;
+            return false;
+        }
+        case TOKEN_ANDAND:
+            if (state.last == TOKEN_TYPEDEFname || state.last == '>' || state.last == TOKEN_CONST) {
+                state.ahead.front().token = '&';
+            }
+            return false;
+        default:
+            return false;
+    }
+}
+
+bool opensDeclarationBody(const LenientState& state) {
+    // An enumeration's braces hold no declarations.
+    return !(state.last == TOKEN_ENUM || (isName(state.last) && state.beforeLast == TOKEN_ENUM) ||
+             state.last == '=');
+}
+
+void noteHandedOver(LenientState& state, int token) {
+    if (isClassKey(token)) state.classHead = true;
+    if (token == ':' && state.classHead) state.baseList = true;
+    if (token == TOKEN_BEGIN_ || token == ';' || token == '(' || token == TOKEN_RESUME) {
+        state.classHead = false;
+        state.baseList = false;
+    }
+    switch (token) {
+        case TOKEN_BEGIN_: state.braces.push_back(opensDeclarationBody(state)); break;
+        case TOKEN_START_COMMENT: state.braces.push_back(false); break;
+        case TOKEN_END_:
+            state.strayEnd = state.braces.empty();
+            state.endClosedBody = !state.braces.empty() && state.braces.back();
+            if (!state.braces.empty()) state.braces.pop_back();
+            break;
+        case '(': ++state.parentheses; break;
+        case ')':
+            if (state.parentheses > 0) --state.parentheses;
+            break;
+        case ';': state.parentheses = 0; break;
+        case '<':
+            if (state.templateHeader > 0 || state.last == TOKEN_TEMPLATE) ++state.templateHeader;
+            break;
+        case '>':
+            if (state.templateHeader > 0) --state.templateHeader;
+            break;
+        default: break;
+    }
+    state.beforeLast = state.last;
+    state.last = token;
+}
+
+int handOver(LenientState& state, const LenientToken& token, DeclValue& value) {
+    value = token.value;
+    noteHandedOver(state, token.token);
+    return token.token;
+}
+
+// The innermost body that holds declarations, below the last brace when
+// that brace was the token the error was found at.
+std::size_t declarationBodyDepth(const LenientState& state, bool lastBraceInError) {
+    std::size_t depth = state.braces.size();
+    if (lastBraceInError && depth > 0) --depth;
+    while (depth > 0 && !state.braces[depth - 1]) --depth;
+    return depth;
+}
+
+// Skips the rest of the declaration in error; returns RESUME, with a "}"
+// that closes the enclosing body put back to be handed over next.
+int skipDeclaration(LenientState& state, DeclValue& value) {
+    state.recovering = false;
+    state.templateHeader = 0;
+    state.parentheses = 0;
+    // The token in error is the last one handed over: a ";" ends the
+    // declaration, and so does the "}" of the body it stands in (that "}"
+    // is handed over again after RESUME, once).
+    const int inError = state.last;
+    if (inError == ';' && state.braces.size() == state.recoveryDepth) return handOver(state, LenientToken(TOKEN_RESUME), value);
+    if (inError == TOKEN_END_ && (state.strayEnd || state.endHandedAgain)) {
+        return handOver(state, LenientToken(TOKEN_RESUME), value);
+    }
+    if (inError == TOKEN_END_ && state.endClosedBody) {
+        state.braces.push_back(true);
+        state.ahead.push_front(LenientToken(TOKEN_END_));
+        handOver(state, LenientToken(TOKEN_RESUME), value);
+        state.endHandedAgain = true;
+        return TOKEN_RESUME;
+    }
+    for (;;) {
+        LenientToken token = take();
+        if (token.token == 0) {
+            state.ahead.push_front(token);
+            return 0;
+        }
+        if (token.token == TOKEN_BEGIN_ || token.token == TOKEN_START_COMMENT) {
+            state.braces.push_back(false);
+            continue;
+        }
+        if (token.token == TOKEN_END_) {
+            if (state.braces.size() <= state.recoveryDepth) {
+                // The "}" of the body itself: the declaration ends before it.
+                state.ahead.push_front(token);
+                break;
+            }
+            state.braces.pop_back();
+            if (state.braces.size() == state.recoveryDepth) {
+                // A declaration ending in a body; a declarator list may follow.
+                const int next = peek(0).token;
+                if (next == ';') take();
+                else if (next == TOKEN_IDENTIFIER || next == '*' || next == '&' || next == ',') continue;
+                break;
+            }
+            continue;
+        }
+        if (token.token == ';' && state.braces.size() == state.recoveryDepth) break;
+    }
+    return handOver(state, LenientToken(TOKEN_RESUME), value);
+}
+
+}  // namespace
+
+LenientState& lenientState() {
+    static LenientState state;
+    return state;
+}
+
+void resetLenientFilter() { lenientState() = LenientState(); }
+
+void beginLenientRecovery() {
+    LenientState& state = lenientState();
+    state.recovering = true;
+    state.recoveryDepth = declarationBodyDepth(state, state.last == TOKEN_BEGIN_);
+}
+
+int nextLenientToken(DeclValue& value) {
+    LenientState& state = lenientState();
+    followRawBraces(state);
+    if (state.recovering) return skipDeclaration(state, value);
+    if (state.last != TOKEN_RESUME) state.endHandedAgain = false;
+    if (state.ahead.empty() && state.scannedBack.empty() && !state.reachedEnd) {
+        // Most tokens go straight from the scanner into the grammar's slot.
+        const int token = nextToken(value);
+        if (passesUnchanged(token)) {
+            noteHandedOver(state, token);
+            return token;
+        }
+        LenientToken& scanned = state.ahead.emplace_back();
+        scanned.token = token;
+        scanned.value = value;
+        state.reachedEnd = token == 0;
+        filterWords(scanned);
+    }
+    peek(0);
+    while (rewriteFront(state)) peek(0);
+    const int token = handOver(state, state.ahead.front(), value);
+    state.ahead.pop_front();
+    return token;
+}
+
+}  // namespace zivrat

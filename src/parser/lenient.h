@@ -1,0 +1,99 @@
+// The lenient token filter: it stands between the scanner and the lenient
+// grammar and turns what today's headers write into the forms the
+// declaration grammar reads (macros dropped, unknown and qualified type
+// names as type names, newer keywords dropped or rewritten), and after a
+// syntax error skips the declaration to its end.
+#pragma once
+
+#include <cstddef>
+#include <vector>
+
+#include "parser/value.h"
+
+namespace zivrat {
+
+struct LenientToken {
+    int token = 0;
+    DeclValue value;
+
+    // An empty text keeps every copy of the value short.
+    explicit LenientToken(int number = 0) : token(number) {
+        value.number = 0;
+        value.text[0] = '\0';
+    }
+};
+
+// The tokens scanned ahead, in order. A value slot is large: the slots are
+// kept and reused instead of being allocated per token.
+class TokenQueue {
+public:
+    bool empty() const { return first_ == slots_.size(); }
+    std::size_t size() const { return slots_.size() - first_; }
+    LenientToken& operator[](std::size_t index) { return slots_[first_ + index]; }
+    LenientToken& front() { return slots_[first_]; }
+    LenientToken& back() { return slots_.back(); }
+    LenientToken& emplace_back() {
+        if (empty()) clear();
+        return slots_.emplace_back();
+    }
+    void push_back(const LenientToken& token) { emplace_back() = token; }
+    void push_front(const LenientToken& token) {
+        if (first_ == 0) {
+            slots_.insert(slots_.begin(), token);
+        } else {
+            slots_[--first_] = token;
+        }
+    }
+    void pop_front() { ++first_; }
+    void clear() {
+        slots_.clear();
+        first_ = 0;
+    }
+
+private:
+    std::vector<LenientToken> slots_;
+    std::size_t first_ = 0;
+};
+
+struct LenientState {
+    // Tokens scanned but not yet handed to the grammar.
+    TokenQueue ahead;
+    // A token the word filter scanned past and gives back next.
+    TokenQueue scannedBack;
+    bool reachedEnd = false;
+    // One entry per brace handed over and still open: true for a body that
+    // holds declarations (class, namespace, linkage block).
+    std::vector<bool> braces;
+    int parentheses = 0;
+    // The last two tokens handed over.
+    int last = 0;
+    int beforeLast = 0;
+    // Between a class key and its body, and after the ":" of its bases.
+    bool classHead = false;
+    bool baseList = false;
+    // Inside "template<...>": the angle depth, 0 outside.
+    int templateHeader = 0;
+    // A syntax error was reported: skip to the end of the declaration.
+    bool recovering = false;
+    // The brace depth of the body the skipped declaration stands in.
+    std::size_t recoveryDepth = 0;
+    // The last "}" handed over closed nothing (a stray one), or closed a
+    // body that holds declarations.
+    bool strayEnd = false;
+    bool endClosedBody = false;
+    // The last token handed over was a "}" put back after a recovery.
+    bool endHandedAgain = false;
+};
+
+LenientState& lenientState();
+
+// Starts the filter on a new input.
+void resetLenientFilter();
+
+// The next token for the lenient grammar.
+int nextLenientToken(DeclValue& value);
+
+// Called when the lenient grammar reports a syntax error.
+void beginLenientRecovery();
+
+}  // namespace zivrat
