@@ -7,6 +7,7 @@
 
 #include "database/database.h"
 #include "driver/config.h"
+#include "driver/incremental.h"
 #include "driver/option_scanner.h"
 #include "ground/banner.h"
 #include "ground/failures.h"
@@ -174,6 +175,8 @@ LongOptionAction takeLongOptions(std::vector<std::string>& args) {
         const std::string& arg = args[i];
         if (i > 0 && arg == "--lenient") {
             runSettings().lenient = true;
+        } else if (i > 0 && arg == "--incremental") {
+            runSettings().incremental = true;
         } else if (i > 0 && (arg == "--help" || arg == "--version")) {
             if (action == LongOptionAction::kRun) {
                 action = arg == "--help" ? LongOptionAction::kShowUsage : LongOptionAction::kShowVersion;
@@ -272,13 +275,62 @@ void countInput(bool parsed) {
 // could be read and preprocessed.
 int finishLenientRun() {
     const RunCounters& counters = runCounters();
-    if (counters.inputsFailed < counters.inputs) writeRunIndexPages();
+    if (counters.inputsFailed < counters.inputs) {
+        if (incrementalRunActive()) writeRunEndPagesKeepingUnchanged(writeRunIndexPages);
+        else writeRunIndexPages();
+    }
     currentOutput() << "Summary : " << counters.inputs << " inputs, "
                     << counters.inputs - counters.inputsFailed << " documented, "
                     << runIndex().model.classes.size() << " classes, "
                     << counters.declarationsSkipped << " declarations skipped, "
                     << counters.warnings << " warnings" << endLine;
     return counters.inputsFailed == 0 ? 0 : 1;
+}
+
+// One input of the command line, under the per-file failure handling.
+int documentInput(const std::string& input) {
+    DriverState& state = driverState();
+    state.inputParsed = false;
+    int result;
+    try {
+        result = processOneInput(input);
+    } catch (...) {
+        result = -1;
+        reportFileFailure();
+    }
+    countInput(state.inputParsed);
+    return result;
+}
+
+// An incremental run keeps its state beside the pages, which the options
+// that write elsewhere (the class database, the .doc skeletons) would
+// outdate unseen: with them the run is full.
+bool incrementalRunWanted(const std::string& programName) {
+    const RunSettings& settings = runSettings();
+    if (!settings.incremental) return false;
+    if (!settings.lenient) throw PlainMessage{": --incremental works only with --lenient"};
+    if (settings.buildDatabase || settings.docSkeleton || settings.rebuildIndexes) {
+        currentOutput() << programName
+                        << ": --incremental does not apply with -a, -b, -d, -g or -i: full run"
+                        << endLine;
+        return false;
+    }
+    return true;
+}
+
+// The inputs of an incremental run: those whose files did not change keep
+// what the last run wrote for them.
+int documentInputsIncrementally(const std::vector<std::string>& args, std::size_t first) {
+    int result = 0;
+    for (std::size_t i = first; i < args.size(); ++i) {
+        currentOutput() << args[i] << endLine;
+        if (reuseInput(i)) continue;
+        startInput(i);
+        result = documentInput(args[i]);
+        endInput(result, driverState().inputParsed);
+    }
+    repairPages([&args](std::size_t position) { documentInput(args[position]); });
+    return result;
 }
 
 // The rebuilt model lives until the pages are written: a later run in the
@@ -376,6 +428,7 @@ int runFromCommandLine(const std::vector<std::string>& commandLine) {
     if (args.size() < 2) printUsage();
     runCounters() = RunCounters();
     clearRunIndex();
+    resetIncrementalRun();
 
     state.preprocessorArgs.assign(1, programName);
     const PageWords& words = configuration().words;
@@ -384,21 +437,22 @@ int runFromCommandLine(const std::vector<std::string>& commandLine) {
 
     try {
         std::size_t first = scanOptions(args);
+        const bool incremental = incrementalRunWanted(programName);
         if (first >= args.size() && !runSettings().rebuildIndexes) {
             currentOutput() << programName << ": No input files" << std::endl;
         }
-        for (std::size_t i = first; i < args.size(); ++i) {
-            currentOutput() << args[i] << endLine;
-            state.inputParsed = false;
-            try {
-                result = processOneInput(args[i]);
-            } catch (...) {
-                result = -1;
-                reportFileFailure();
+        if (incremental) {
+            beginIncrementalRun(args, first, state.preprocessorArgs,
+                                state.programDirectory + "zivrat.ini");
+            result = documentInputsIncrementally(args, first);
+        } else {
+            for (std::size_t i = first; i < args.size(); ++i) {
+                currentOutput() << args[i] << endLine;
+                result = documentInput(args[i]);
             }
-            countInput(state.inputParsed);
         }
         if (runSettings().lenient) result = finishLenientRun();
+        if (incremental) finishIncrementalRun();
         if (runSettings().rebuildIndexes) rebuildIndexesFromDatabase();
     } catch (...) {
         result = -1;

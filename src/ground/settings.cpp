@@ -7,7 +7,7 @@ void RunSettings::resetFlags() {
     htmlVersion = defaults.htmlVersion;
     frames = pictures = buildDatabase = addToDatabase = groupware = false;
     docSkeleton = keepTemporary = rebuildIndexes = shortNames = false;
-    useHeaderFile = insertComments = lenient = false;
+    useHeaderFile = insertComments = lenient = incremental = false;
     preprocess = true;
 }
 

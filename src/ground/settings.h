@@ -24,6 +24,9 @@ struct RunSettings {
     // Tolerance of today's headers and one index for the whole run
     // (--lenient, or generator.lenient = "yes").
     bool lenient = false;
+    // Documents again only the inputs whose files changed since the last
+    // run into the same output folder (--incremental, lenient runs only).
+    bool incremental = false;
 
     // Set once at program start; a later run keeps what an earlier one set.
     int verboseLevel = 2;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "ground/input_tracking.h"
 #include "ground/messages.h"
 #include "ground/page_words.h"
 #include "ground/settings.h"
@@ -318,7 +319,7 @@ PageFile::~PageFile() { close(); }
 bool PageFile::open(const std::string& pageName) {
     close();
     text_.str(std::string());
-    PageOpening opening = output_.open(runSettings().htmlPath, pageName);
+    PageOpening opening = output_.open(runSettings().htmlPath, pageName, notePageWrite);
     if (opening == PageOpening::kOutsideFolder) {
         throw yError("page '" + pageName + "' would be written outside the output folder: refused\n",
                      kSystem);

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "ground/input_tracking.h"
 #include "ground/messages.h"
 #include "ground/settings.h"
 #include "support/file_system.h"
@@ -42,6 +43,7 @@ void reportMissingBrace(const std::string& what, const std::string& ownerName) {
 bool readDocFile(const std::string& ownerName, const char* ownerWord, char progressMark,
                  DocFile& file) {
     const std::string& docPath = runSettings().docPath;
+    noteFileRead(docPath + ownerName + ".doc");
     std::string content;
     if (!readListedFile(docPath + ownerName + ".doc", content)) {
         printMessage(std::string("Doc file for ") + ownerWord + " " + ownerName + " in Dir " +

@@ -57,6 +57,7 @@ void clearRunIndex() {
     index.model.clear();
     index.libraries.clear();
     index.pathsByBaseName.clear();
+    index.inputAdded = nullptr;
 }
 
 void assignRunWideFileNames(RunIndex& index, DocModel& input) {
@@ -65,7 +66,35 @@ void assignRunWideFileNames(RunIndex& index, DocModel& input) {
     }
 }
 
+bool runWideNamesAgree(const RunIndex& index, const DocModel& input) {
+    // Paths this input would add to the run, by base name, in order.
+    std::unordered_map<std::string, std::vector<std::string>> added;
+    for (const FileTable& table : input.fileTables) {
+        for (const FileTag* file : table.inOrder()) {
+            std::size_t mark = 0;
+            auto known = index.pathsByBaseName.find(file->baseName);
+            if (known != index.pathsByBaseName.end()) {
+                auto at = std::find(known->second.begin(), known->second.end(), file->path);
+                if (at != known->second.end()) {
+                    if (static_cast<std::size_t>(at - known->second.begin()) != file->duplicateMark) {
+                        return false;
+                    }
+                    continue;
+                }
+                mark = known->second.size();
+            }
+            std::vector<std::string>& mine = added[file->baseName];
+            auto at = std::find(mine.begin(), mine.end(), file->path);
+            mark += static_cast<std::size_t>(at - mine.begin());
+            if (at == mine.end()) mine.push_back(file->path);
+            if (mark != file->duplicateMark) return false;
+        }
+    }
+    return true;
+}
+
 void addToRunIndex(RunIndex& index, const DocModel& input) {
+    if (index.inputAdded) index.inputAdded(input);
     index.model.currentFile = nullptr;
     for (const FileTable& table : input.fileTables) {
         for (const FileTag* file : table.inOrder()) addFile(index, *file);

@@ -3,6 +3,7 @@
 // are written once at the end of the run.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -20,6 +21,8 @@ struct RunIndex {
     // The paths met under each base name, in order: the first keeps the
     // plain page name, the n-th is marked (n).
     std::unordered_map<std::string, std::vector<std::string>> pathsByBaseName;
+    // Told of each input added, while its model is still whole.
+    std::function<void(const DocModel&)> inputAdded;
 };
 
 RunIndex& runIndex();
@@ -28,6 +31,10 @@ void clearRunIndex();
 // Gives the input's files their page names for the whole run, so that two
 // inputs never write different files to one page.
 void assignRunWideFileNames(RunIndex& index, DocModel& input);
+
+// Whether assignRunWideFileNames would give every file of the input the
+// mark it holds now; changes nothing.
+bool runWideNamesAgree(const RunIndex& index, const DocModel& input);
 
 // Adds the input's named classes (the first class of a name stays) and its
 // files to the index.

@@ -1,6 +1,7 @@
 // Directive lines: includes, conditional groups, #line and #ident.
 #include <climits>
 
+#include "ground/input_tracking.h"
 #include "ground/frontend_hooks.h"
 #include "ground/messages.h"
 #include "preprocessor/preprocessor_state.h"
@@ -293,6 +294,7 @@ Preprocessor::IncludeSearch Preprocessor::searchInclude(const std::string& name,
 }
 
 std::FILE* Preprocessor::openCandidate(const std::string& path) const {
+    noteFileRead(path);
     if (isDirectory(path)) return nullptr;
     return openFileStream(path, "rb");
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "ground/failures.h"
+#include "ground/input_tracking.h"
 #include "ground/messages.h"
 #include "ground/run_counters.h"
 #include "ground/settings.h"
@@ -141,6 +142,7 @@ void Preprocessor::openSource(const std::string& name) {
     sourceSeen_ = true;
     sourceName_ = name;
     IncludeLevel& level = levels_[0];
+    noteFileRead(name);
     level.file = name.empty() ? nullptr : openFileStream(name, "rb");
     if (level.file == nullptr) fatal("No source file " + name);
     level.directory = directoryOf(name);

@@ -44,6 +44,10 @@ public:
 
     bool remove(const std::string& path) override { return std::remove(path.c_str()) == 0; }
 
+    bool rename(const std::string& from, const std::string& to) override {
+        return std::rename(from.c_str(), to.c_str()) == 0;
+    }
+
     bool resize(const std::string& path, std::uint64_t size) override {
         return ::truncate(path.c_str(), static_cast<off_t>(size)) == 0;
     }
@@ -56,7 +60,9 @@ public:
         status.directory = S_ISDIR(info.st_mode);
         status.executable = S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
         status.modified = info.st_mtime;
-        if (S_ISREG(info.st_mode)) status.size = static_cast<std::uint64_t>(info.st_size);
+        if (!status.directory) status.size = static_cast<std::uint64_t>(info.st_size);
+        status.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
+                            info.st_mtim.tv_nsec;
         return status;
     }
 
@@ -238,6 +244,18 @@ bool removeFile(const std::string& path) {
     return removed;
 }
 
+bool renameFile(const std::string& from, const std::string& to) {
+    FileSeamState& state = seamState();
+    settle(from);
+    state.pendingPages.erase(to);
+    bool renamed = state.fileSystem->rename(from, to);
+    if (renamed) {
+        noteChange(from, false);
+        noteChange(to, true);
+    }
+    return renamed;
+}
+
 bool resizeFile(const std::string& path, std::uint64_t size) {
     settle(path);
     bool resized = seamState().fileSystem->resize(path, size);
@@ -248,6 +266,11 @@ bool resizeFile(const std::string& path, std::uint64_t size) {
 bool syncFileStream(std::FILE* stream) { return seamState().fileSystem->syncStream(stream); }
 
 bool syncFolder(const std::string& folder) { return seamState().fileSystem->syncFolder(folder); }
+
+FileStatus fileStatus(const std::string& path) {
+    settle(path);
+    return seamState().fileSystem->status(path);
+}
 
 bool pathExists(const std::string& path) {
     settle(path);
@@ -304,10 +327,12 @@ PageOutput::~PageOutput() {
     if (stream_ != nullptr) std::fclose(stream_);
 }
 
-PageOpening PageOutput::open(const std::string& folder, const std::string& name) {
+PageOpening PageOutput::open(const std::string& folder, const std::string& name,
+                             const PagePlacement& place) {
     if (!staysInsideFolder(name)) return PageOpening::kOutsideFolder;
     FileSeamState& state = seamState();
     path_ = folder + name;
+    if (place && !place(name, path_)) return PageOpening::kSkipped;
     keptBack_ = state.inRun && state.writtenPages.count(path_) != 0;
     if (keptBack_) return PageOpening::kOpened;
     stream_ = openFileStream(path_, "wb");

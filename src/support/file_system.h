@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,7 +18,8 @@ struct FileStatus {
     bool exists = false;
     bool directory = false;
     bool executable = false;  // a regular file that may be run
-    std::uint64_t size = 0;   // of a regular file
+    std::uint64_t size = 0;   // of anything but a directory
+    std::int64_t modifiedNs = 0;  // the modification time in nanoseconds
     std::time_t modified = 0;
 };
 
@@ -32,6 +34,8 @@ public:
     // Creates or replaces the file; false when it cannot be created.
     virtual bool writeWhole(const std::string& path, const std::string& content) = 0;
     virtual bool remove(const std::string& path) = 0;
+    // Replaces `to` by `from`.
+    virtual bool rename(const std::string& from, const std::string& to) = 0;
     // Cuts or extends the file to `size` bytes.
     virtual bool resize(const std::string& path, std::uint64_t size) = 0;
     virtual FileStatus status(const std::string& path) = 0;
@@ -64,24 +68,31 @@ bool readWholeFile(const std::string& path, std::string& content);
 bool readListedFile(const std::string& path, std::string& content);
 bool writeWholeFile(const std::string& path, const std::string& content);
 bool removeFile(const std::string& path);
+bool renameFile(const std::string& from, const std::string& to);
 bool resizeFile(const std::string& path, std::uint64_t size);
 bool syncFileStream(std::FILE* stream);
 bool syncFolder(const std::string& folder);
 
+// What the file system says of the path now (never cached).
+FileStatus fileStatus(const std::string& path);
 bool pathExists(const std::string& path);
 bool isDirectory(const std::string& path);
 // Whether a name joined to a folder names something inside that folder: it
 // is not absolute and no part of it is "..".
 bool staysInsideFolder(const std::string& name);
 bool isExecutableFile(const std::string& path);
-// The size of a regular file; 0 when there is none.
+// The size of a file; 0 when there is none.
 std::uint64_t fileSize(const std::string& path);
 // Last modification time; false when the file cannot be examined. Cached
 // within a run: sources do not change while they are documented.
 bool modificationTime(const std::string& path, std::time_t& when);
 std::string canonicalPath(const std::string& path);
 
-enum class PageOpening { kOpened, kNotCreated, kOutsideFolder };
+enum class PageOpening { kOpened, kNotCreated, kSkipped, kOutsideFolder };
+
+// Decides whether a page is written and where: false skips it; the path,
+// the folder joined with the name, may be changed.
+using PagePlacement = std::function<bool(const std::string& name, std::string& path)>;
 
 // A page of the output folder, created when it is opened and written whole
 // when it is closed. Its name never leads outside the folder: page names
@@ -96,7 +107,8 @@ public:
     PageOutput& operator=(const PageOutput&) = delete;
     ~PageOutput();
 
-    PageOpening open(const std::string& folder, const std::string& name);
+    PageOpening open(const std::string& folder, const std::string& name,
+                     const PagePlacement& place = PagePlacement());
     // Writes the whole content and closes the page.
     void close(std::string content);
 

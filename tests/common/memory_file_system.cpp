@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace zivrat::test {
 namespace {
@@ -83,6 +84,15 @@ bool MemoryFileSystem::writeWhole(const std::string& path, const std::string& co
 }
 
 bool MemoryFileSystem::remove(const std::string& path) { return files.erase(path) != 0; }
+
+bool MemoryFileSystem::rename(const std::string& from, const std::string& to) {
+    auto found = files.find(from);
+    if (found == files.end()) return false;
+    std::string content = std::move(found->second);
+    files.erase(found);
+    files[to] = std::move(content);
+    return true;
+}
 
 bool MemoryFileSystem::resize(const std::string& path, std::uint64_t size) {
     auto found = files.find(path);

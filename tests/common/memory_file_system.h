@@ -22,6 +22,7 @@ public:
     bool readWhole(const std::string& path, std::string& content) override;
     bool writeWhole(const std::string& path, const std::string& content) override;
     bool remove(const std::string& path) override;
+    bool rename(const std::string& from, const std::string& to) override;
     bool resize(const std::string& path, std::uint64_t size) override;
     FileStatus status(const std::string& path) override;
     bool listFolder(const std::string& folder, std::vector<std::string>& names) override;
