@@ -239,16 +239,19 @@ void writeIndexList(const IndexList& list, std::ostream& page, const std::string
     if (height > 30) height = count / (columns + 1);
     if (height > 60) height = count / (columns + 2);
     const char* lineEnd = runSettings().htmlVersion == 3 ? "\n" : "<br>\n";
-    page << "<table>\n<tr><td valign=top>\n" << listStart;
+    // Long lists (the main index holds every class of a run) are put
+    // together first and reach the page in one insert.
+    std::string table = "<table>\n<tr><td valign=top>\n" + listStart;
     std::size_t inColumn = 0;
     for (const SortedItem& item : entries) {
-        page << "<li>" << item.text << lineEnd;
+        table.append("<li>").append(item.text).append(lineEnd);
         if (++inColumn > height) {
             inColumn = 0;
-            page << "</ul>\n<td valign=top>\n" << listStart;
+            table.append("</ul>\n<td valign=top>\n").append(listStart);
         }
     }
-    page << "</ul>\n</table>\n";
+    table.append("</ul>\n</table>\n");
+    page << table;
 }
 
 void writeDescription(std::ostream& page, const std::string& text, bool withHeading) {
