@@ -214,11 +214,19 @@ void IndexList::clear() {
 }
 
 const std::vector<SortedItem>& IndexList::entries() const {
-    if (!sorted_) {
-        std::stable_sort(entries_.begin(), entries_.end(),
-                         [](const SortedItem& a, const SortedItem& b) { return a.key < b.key; });
-        sorted_ = true;
-    }
+    if (sorted_) return entries_;
+    // Positions are sorted, and the entries moved once: moving entries
+    // about while merging costs more than comparing their keys.
+    std::vector<std::uint32_t> order(entries_.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return entries_[a].key < entries_[b].key;
+    });
+    std::vector<SortedItem> sorted;
+    sorted.reserve(entries_.size());
+    for (std::uint32_t at : order) sorted.push_back(std::move(entries_[at]));
+    entries_.swap(sorted);
+    sorted_ = true;
     return entries_;
 }
 
