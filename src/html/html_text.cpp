@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <unordered_map>
 
 #include "ground/input_tracking.h"
 #include "ground/messages.h"
@@ -161,15 +162,42 @@ std::string classNameInType(const std::string& type) {
     return name;
 }
 
+namespace {
+
+// Type texts repeat from member to member and from page to page: the class
+// name a type names and the text a type shows depend on the text alone and
+// are worked out once. Bounded, so that memory stays flat on any input.
+struct TypeTexts {
+    static constexpr std::size_t kMostKept = 4096;
+    std::unordered_map<std::string, std::string> classNames;
+    std::unordered_map<std::string, std::string> shown;
+};
+TypeTexts typeTexts;
+
+const std::string& rememberedText(std::unordered_map<std::string, std::string>& texts,
+                                  const std::string& key,
+                                  std::string (*work)(const std::string&)) {
+    auto known = texts.find(key);
+    if (known != texts.end()) return known->second;
+    if (texts.size() >= TypeTexts::kMostKept) texts.clear();
+    return texts.emplace(key, work(key)).first->second;
+}
+
+std::string shownType(const std::string& display) {
+    return removeWord(escapeHtml(display), "inline");
+}
+
+}  // namespace
+
 const ClassTag* findClassForType(const std::string& type) {
-    std::string name = classNameInType(type);
+    const std::string& name = rememberedText(typeTexts.classNames, type, classNameInType);
     if (name == kAnonymousClassName) return nullptr;
     return docModel().findClass(name);
 }
 
 void writeTypeLink(std::ostream& page, const ClassTag* current, const std::string& type,
                    const std::string& display) {
-    std::string shown = removeWord(escapeHtml(display), "inline");
+    const std::string& shown = rememberedText(typeTexts.shown, display, shownType);
     const ClassTag* target = findClassForType(type);
     if (target == nullptr || target == current) {
         page << shown;

@@ -42,10 +42,10 @@ bool isDigit(int c) { return c >= '0' && c <= '9'; }
 
 }  // namespace
 
-const CharTables& charTables() {
-    static const CharTables tables = buildCharTables();
-    return tables;
-}
+// Built before main: the scanners ask for it at every token.
+const CharTables kCharTables = buildCharTables();
+
+const CharTables& charTables() { return kCharTables; }
 
 void Preprocessor::incrementLine() {
     int& line = levels_.back().line;
@@ -245,8 +245,9 @@ void Preprocessor::skipLineComment(bool keep) {
     flushOutput(p_);
     p_ += 2;
     for (;;) {
-        char* at = p_;
-        while (*at != '\n' && *at != 0) ++at;
+        // Comments are long: the library's scan for the line end (or the
+        // buffer's closing zero) beats a loop of our own.
+        char* at = p_ + std::strcspn(p_, "\n");
         p_ = at;
         if (*at == '\n') break;
         if (at != end_) {

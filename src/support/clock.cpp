@@ -21,7 +21,18 @@ std::tm localTimeOf(std::time_t when) {
     return broken;
 }
 
-std::string dateText(std::time_t when) {
+namespace {
+
+// Nearly every page of a run shows one and the same time: the text of the
+// last one asked is kept (the time zone is read once per process anyway).
+struct LastDate {
+    bool known = false;
+    std::time_t when = 0;
+    std::string text;
+};
+LastDate lastDate;
+
+std::string formatDate(std::time_t when) {
     static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
     static const char* const kMonths[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
@@ -31,6 +42,15 @@ std::string dateText(std::time_t when) {
                   kMonths[t.tm_mon % 12], t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec,
                   t.tm_year + 1900);
     return text;
+}
+
+}  // namespace
+
+std::string dateText(std::time_t when) {
+    if (!lastDate.known || lastDate.when != when) {
+        lastDate = LastDate{true, when, formatDate(when)};
+    }
+    return lastDate.text;
 }
 
 }  // namespace zivrat
