@@ -10,30 +10,51 @@
 namespace zivrat {
 namespace {
 
+LenientState filterState;
+
 // What a word of newer headers becomes.
 enum class WordRule { Drop, DropWithParentheses, Inline };
 
-const std::unordered_map<std::string_view, WordRule>& wordRules() {
-    static const std::unordered_map<std::string_view, WordRule> rules = {
-        {"constexpr", WordRule::Drop},
-        {"consteval", WordRule::Drop},
-        {"override", WordRule::Drop},
-        {"final", WordRule::Drop},
-        {"thread_local", WordRule::Drop},
-        {"__extension__", WordRule::Drop},
-        {"__restrict", WordRule::Drop},
-        {"__restrict__", WordRule::Drop},
-        {"restrict", WordRule::Drop},
-        {"noexcept", WordRule::DropWithParentheses},
-        {"__attribute__", WordRule::DropWithParentheses},
-        {"__attribute", WordRule::DropWithParentheses},
-        {"alignas", WordRule::DropWithParentheses},
-        {"__asm__", WordRule::DropWithParentheses},
-        {"__asm", WordRule::DropWithParentheses},
-        {"__inline__", WordRule::Inline},
-        {"__forceinline", WordRule::Inline},
-    };
-    return rules;
+struct WordRuleEntry {
+    std::string_view word;
+    WordRule rule;
+};
+
+// Ordered by length: a word is compared only up to the words of its length.
+constexpr WordRuleEntry kWordRules[] = {
+    {"final", WordRule::Drop},
+    {"__asm", WordRule::DropWithParentheses},
+    {"alignas", WordRule::DropWithParentheses},
+    {"__asm__", WordRule::DropWithParentheses},
+    {"override", WordRule::Drop},
+    {"restrict", WordRule::Drop},
+    {"noexcept", WordRule::DropWithParentheses},
+    {"constexpr", WordRule::Drop},
+    {"consteval", WordRule::Drop},
+    {"__restrict", WordRule::Drop},
+    {"__inline__", WordRule::Inline},
+    {"__attribute", WordRule::DropWithParentheses},
+    {"thread_local", WordRule::Drop},
+    {"__restrict__", WordRule::Drop},
+    {"__extension__", WordRule::Drop},
+    {"__attribute__", WordRule::DropWithParentheses},
+    {"__forceinline", WordRule::Inline},
+};
+
+// The rule for a word, or null when it has none (most words).
+const WordRule* wordRuleOf(std::string_view word) {
+    if (word.empty()) return nullptr;
+    switch (word[0]) {
+        case '_': case 'a': case 'c': case 'f': case 'n': case 'o': case 'r': case 't':
+            break;
+        default:
+            return nullptr;  // no rule's word begins so
+    }
+    for (const WordRuleEntry& entry : kWordRules) {
+        if (entry.word.size() > word.size()) return nullptr;
+        if (entry.word == word) return &entry.rule;
+    }
+    return nullptr;
 }
 
 bool isName(int token) { return token == TOKEN_IDENTIFIER || token == TOKEN_TYPEDEFname; }
@@ -73,7 +94,7 @@ bool startsDeclaration(int token) {
 
 // The raw reads of grammar actions close or open braces the filter counted.
 void followRawBraces(LenientState& state) {
-    int& balance = scannerState().rawBraceBalance;
+    int& balance = *state.rawBraceBalance;
     for (; balance < 0; ++balance) {
         if (!state.braces.empty()) state.braces.pop_back();
     }
@@ -82,7 +103,7 @@ void followRawBraces(LenientState& state) {
 
 // Scans the next token into `token`.
 void scanOne(LenientToken& token) {
-    LenientState& state = lenientState();
+    LenientState& state = filterState;
     if (!state.scannedBack.empty()) {
         token = state.scannedBack.front();
         state.scannedBack.pop_front();
@@ -119,7 +140,7 @@ void filterWords(LenientToken& token) {
             LenientToken next;
             scanOne(next);
             if (next.token != '[') {
-                lenientState().scannedBack.push_back(next);
+                filterState.scannedBack.push_back(next);
                 return;
             }
             // [[attribute]]
@@ -133,14 +154,14 @@ void filterWords(LenientToken& token) {
             continue;
         }
         if (token.token != TOKEN_IDENTIFIER) return;
-        auto rule = wordRules().find(textOf(token.value));
-        if (rule == wordRules().end()) return;
-        if (rule->second == WordRule::Inline) {
+        const WordRule* rule = wordRuleOf(textOf(token.value));
+        if (rule == nullptr) return;
+        if (*rule == WordRule::Inline) {
             token.token = TOKEN_INLINE;
             return;
         }
         scanOne(token);
-        if (rule->second == WordRule::DropWithParentheses) skipGroup(token, '(', ')');
+        if (*rule == WordRule::DropWithParentheses) skipGroup(token, '(', ')');
     }
 }
 
@@ -161,23 +182,31 @@ bool passesUnchanged(int token) {
     }
 }
 
+const LenientToken unknownToken(-1);
+
+// Scans ahead until the token `index` places ahead is in the queue; false
+// when getting it would scan past a token after which the grammar reads raw
+// text.
+bool scanAhead(LenientState& state, std::size_t index) {
+    while (state.ahead.size() <= index) {
+        if (!state.ahead.empty() && readsRawAfter(state.ahead.back().token)) return false;
+        scanFiltered(state.ahead.emplace_back());
+    }
+    return true;
+}
+
 // The token `index` places ahead, or a null token (number -1) when getting
 // it would scan past a token after which the grammar reads raw text.
 const LenientToken& peek(std::size_t index) {
-    static const LenientToken unknown(-1);
-    LenientState& state = lenientState();
-    while (state.ahead.size() <= index) {
-        if (!state.ahead.empty() && readsRawAfter(state.ahead.back().token)) return unknown;
-        state.ahead.emplace_back();
-        scanFiltered(state.ahead.back());
-    }
-    return state.ahead[index];
+    LenientState& state = filterState;
+    if (index < state.ahead.size()) return state.ahead[index];
+    return scanAhead(state, index) ? state.ahead[index] : unknownToken;
 }
 
 LenientToken take() {
     peek(0);
-    LenientToken token = lenientState().ahead.front();
-    lenientState().ahead.pop_front();
+    LenientToken token = filterState.ahead.front();
+    filterState.ahead.pop_front();
     return token;
 }
 
@@ -261,22 +290,14 @@ LenientToken takeCompoundName() {
     return result;
 }
 
-// A qualified name worth joining: two or more names, not an out-of-class
-// definition of a known class's member ("A::f(").
+// A "::" at the front that begins a qualified name worth joining.
 bool startsQualifiedType(const LenientState& state) {
-    const int first = peek(0).token;
-    if (first == TOKEN_CLCL) return isName(peek(1).token) && (inTypePosition(state) || state.baseList);
-    if (!isName(first) || peek(1).token != TOKEN_CLCL || !isName(peek(2).token)) return false;
-    if (first == TOKEN_TYPEDEFname) {
-        const int after = peek(3).token;
-        return after == TOKEN_CLCL || after == '<';
-    }
-    return true;
+    return isName(peek(1).token) && (inTypePosition(state) || state.baseList);
 }
 
-// An identifier at the front: a macro to drop (true), or a type name.
-bool dropsMacroWord(const LenientState& state) {
-    const int next = peek(1).token;
+// An identifier at the front, with `next` after it: a macro to drop
+// (true), or a type name.
+bool dropsMacroWord(const LenientState& state, int next) {
     if (isClassKey(state.last)) {
         const int third = peek(2).token;
         return isName(next) && (third == ':' || third == TOKEN_BEGIN_);
@@ -290,9 +311,8 @@ bool dropsMacroWord(const LenientState& state) {
     return false;
 }
 
-void retypeUnknownName(LenientState& state) {
+void retypeUnknownName(LenientState& state, int next) {
     if (!inTypePosition(state)) return;
-    const int next = peek(1).token;
     if (next == TOKEN_IDENTIFIER || next == '*' || next == '&' || next == TOKEN_CONST || next == TOKEN_ANDAND) {
         state.ahead.front().token = TOKEN_TYPEDEFname;
     }
@@ -304,7 +324,7 @@ void dropThroughSemicolon() {
     for (;;) {
         LenientToken token = take();
         if (token.token == 0) {
-            lenientState().ahead.push_front(token);
+            filterState.ahead.push_front(token);
             return;
         }
         if (token.token == '(' || token.token == TOKEN_BEGIN_) ++depth;
@@ -315,7 +335,7 @@ void dropThroughSemicolon() {
 
 // "using Name = type;" becomes "typedef type Name;".
 bool rewriteAlias() {
-    LenientState& state = lenientState();
+    LenientState& state = filterState;
     if (peek(1).token == TOKEN_NAMESPACE) return false;
     if (!isName(peek(1).token) || peek(2).token != '=') {
         dropThroughSemicolon();  // a using-declaration names nothing new
@@ -344,50 +364,63 @@ bool rewriteAlias() {
     return true;
 }
 
-// Rewrites or drops the front token; true when the front changed and must
-// be looked at again.
-bool rewriteFront(LenientState& state) {
-    const int token = state.ahead.front().token;
-    if ((token == TOKEN_IDENTIFIER || token == TOKEN_CLCL) && startsQualifiedType(state)) {
-        const bool typePosition = inTypePosition(state);
-        LenientToken joined = takeCompoundName();
-        // After a type it is the declarator's name; in a value, a value.
-        if (!typePosition && !state.baseList) joined.token = TOKEN_IDENTIFIER;
-        state.ahead.push_front(joined);
+void joinQualifiedName(LenientState& state) {
+    const bool typePosition = inTypePosition(state);
+    LenientToken joined = takeCompoundName();
+    // After a type it is the declarator's name; in a value, a value.
+    if (!typePosition && !state.baseList) joined.token = TOKEN_IDENTIFIER;
+    state.ahead.push_front(joined);
+}
+
+// rewriteFront for an identifier at the front.
+bool rewriteIdentifier(LenientState& state) {
+    const int next = peek(1).token;
+    if (next == TOKEN_CLCL && isName(peek(2).token)) {
+        joinQualifiedName(state);
         return false;
     }
-    if (token == TOKEN_IDENTIFIER && state.baseList) {
+    if (state.baseList) {
         // A base class declared in a header that was not read.
-        if (peek(1).token == '<') {
+        if (next == '<') {
             state.ahead.push_front(takeCompoundName());
         } else {
             state.ahead.front().token = TOKEN_TYPEDEFname;
         }
         return false;
     }
-    if (token == TOKEN_IDENTIFIER) {
-        if (isWord(state.ahead.front(), "typename")) {
-            if (state.templateHeader > 0 && (state.last == '<' || state.last == ',')) {
-                state.ahead.front().token = TOKEN_CLASS;
-                return false;
-            }
-            take();
-            return true;
-        }
-        if (isWord(state.ahead.front(), "static_assert") && atDeclarationStart(state)) {
-            dropThroughSemicolon();
-            return true;
-        }
-        if (dropsMacroWord(state)) {
-            take();
-            return true;
-        }
-        if (peek(1).token == '<' && inTypePosition(state) && state.templateHeader == 0) {
-            LenientToken joined = takeCompoundName();
-            state.ahead.push_front(joined);
+    const std::string_view word = textOf(state.ahead.front().value);
+    if (word == "typename") {
+        if (state.templateHeader > 0 && (state.last == '<' || state.last == ',')) {
+            state.ahead.front().token = TOKEN_CLASS;
             return false;
         }
-        retypeUnknownName(state);
+        take();
+        return true;
+    }
+    if (word == "static_assert" && atDeclarationStart(state)) {
+        dropThroughSemicolon();
+        return true;
+    }
+    if (dropsMacroWord(state, next)) {
+        take();
+        return true;
+    }
+    if (next == '<' && inTypePosition(state) && state.templateHeader == 0) {
+        LenientToken joined = takeCompoundName();
+        state.ahead.push_front(joined);
+        return false;
+    }
+    retypeUnknownName(state, next);
+    return false;
+}
+
+// Rewrites or drops the front token; true when the front changed and must
+// be looked at again.
+bool rewriteFront(LenientState& state) {
+    const int token = state.ahead.front().token;
+    if (token == TOKEN_IDENTIFIER) return rewriteIdentifier(state);
+    if (token == TOKEN_CLCL && startsQualifiedType(state)) {
+        joinQualifiedName(state);
         return false;
     }
     if (isClassKey(token)) {
@@ -492,7 +525,18 @@ bool opensDeclarationBody(const LenientState& state) {
              state.last == '=');
 }
 
-void noteHandedOver(LenientState& state, int token) {
+// Tokens that open or close a part of a declaration the filter follows.
+bool changesStructure(int token) {
+    switch (token) {
+        case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION: case ':': case TOKEN_BEGIN_: case TOKEN_END_:
+        case TOKEN_START_COMMENT: case TOKEN_RESUME: case ';': case '(': case ')': case '<': case '>':
+            return true;
+        default:
+            return false;
+    }
+}
+
+void noteStructure(LenientState& state, int token) {
     if (isClassKey(token)) state.classHead = true;
     if (token == ':' && state.classHead) state.baseList = true;
     if (token == TOKEN_BEGIN_ || token == ';' || token == '(' || token == TOKEN_RESUME) {
@@ -520,6 +564,10 @@ void noteHandedOver(LenientState& state, int token) {
             break;
         default: break;
     }
+}
+
+void noteHandedOver(LenientState& state, int token) {
+    if (changesStructure(token)) noteStructure(state, token);
     state.beforeLast = state.last;
     state.last = token;
 }
@@ -593,21 +641,19 @@ int skipDeclaration(LenientState& state, DeclValue& value) {
 
 }  // namespace
 
-LenientState& lenientState() {
-    static LenientState state;
-    return state;
+void resetLenientFilter() {
+    filterState = LenientState();
+    filterState.rawBraceBalance = &scannerState().rawBraceBalance;
 }
 
-void resetLenientFilter() { lenientState() = LenientState(); }
-
 void beginLenientRecovery() {
-    LenientState& state = lenientState();
+    LenientState& state = filterState;
     state.recovering = true;
     state.recoveryDepth = declarationBodyDepth(state, state.last == TOKEN_BEGIN_);
 }
 
 int nextLenientToken(DeclValue& value) {
-    LenientState& state = lenientState();
+    LenientState& state = filterState;
     followRawBraces(state);
     if (state.recovering) return skipDeclaration(state, value);
     if (state.last != TOKEN_RESUME) state.endHandedAgain = false;
@@ -625,7 +671,7 @@ int nextLenientToken(DeclValue& value) {
         filterWords(scanned);
     }
     peek(0);
-    while (rewriteFront(state)) peek(0);
+    while (!passesUnchanged(state.ahead.front().token) && rewriteFront(state)) peek(0);
     const int token = handOver(state, state.ahead.front(), value);
     state.ahead.pop_front();
     return token;
