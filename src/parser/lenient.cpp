@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "lenient_grammar.h"
 #include "parser/scanner.h"
@@ -171,7 +170,7 @@ void scanFiltered(LenientToken& token) {
 }
 
 // Tokens that the filter never changes when they come first.
-bool passesUnchanged(int token) {
+constexpr bool neverRewritten(int token) {
     switch (token) {
         case 0: case TOKEN_IDENTIFIER: case TOKEN_CLCL: case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION:
         case ':': case '=': case '[': case TOKEN_USING: case TOKEN_TEMPLATE: case TOKEN_EXTERN: case TOKEN_INLINE:
@@ -180,6 +179,45 @@ bool passesUnchanged(int token) {
         default:
             return true;
     }
+}
+
+// Tokens that open or close a part of a declaration the filter follows.
+constexpr bool opensOrCloses(int token) {
+    switch (token) {
+        case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION: case ':': case TOKEN_BEGIN_: case TOKEN_END_:
+        case TOKEN_START_COMMENT: case TOKEN_RESUME: case ';': case '(': case ')': case '<': case '>':
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Both questions are asked of every token: a table answers them.
+constexpr int kTokenNumbers = 512;
+static_assert(TOKEN_RESUME < kTokenNumbers, "every token number has a place in the table");
+
+struct TokenTable {
+    bool passesUnchanged[kTokenNumbers] = {};
+    bool changesStructure[kTokenNumbers] = {};
+};
+
+constexpr TokenTable makeTokenTable() {
+    TokenTable table;
+    for (int token = 0; token < kTokenNumbers; ++token) {
+        table.passesUnchanged[token] = neverRewritten(token);
+        table.changesStructure[token] = opensOrCloses(token);
+    }
+    return table;
+}
+
+constexpr TokenTable kTokenTable = makeTokenTable();
+
+bool passesUnchanged(int token) {
+    return static_cast<unsigned>(token) >= kTokenNumbers || kTokenTable.passesUnchanged[token];
+}
+
+bool changesStructure(int token) {
+    return static_cast<unsigned>(token) < kTokenNumbers && kTokenTable.changesStructure[token];
 }
 
 const LenientToken unknownToken(-1);
@@ -311,11 +349,18 @@ bool dropsMacroWord(const LenientState& state, int next) {
     return false;
 }
 
-void retypeUnknownName(LenientState& state, int next) {
-    if (!inTypePosition(state)) return;
-    if (next == TOKEN_IDENTIFIER || next == '*' || next == '&' || next == TOKEN_CONST || next == TOKEN_ANDAND) {
-        state.ahead.front().token = TOKEN_TYPEDEFname;
-    }
+// An unknown name followed by `next` is taken as a type name.
+bool takesAsTypeName(const LenientState& state, int next) {
+    if (!inTypePosition(state)) return false;
+    return next == TOKEN_IDENTIFIER || next == '*' || next == '&' || next == TOKEN_CONST || next == TOKEN_ANDAND;
+}
+
+// An identifier (`word`) followed by `next` that may be joined, dropped or
+// retyped otherwise than by takesAsTypeName; most are not.
+bool mayRewriteIdentifier(const LenientState& state, std::string_view word, int next) {
+    return next == TOKEN_CLCL || next == '<' || state.baseList || isClassKey(state.last) || word == "typename" ||
+           word == "static_assert" ||
+           (atDeclarationStart(state) && (startsDeclaration(next) || next == TOKEN_IDENTIFIER));
 }
 
 // Drops tokens up to and including the next ";" at nesting depth 0.
@@ -375,6 +420,11 @@ void joinQualifiedName(LenientState& state) {
 // rewriteFront for an identifier at the front.
 bool rewriteIdentifier(LenientState& state) {
     const int next = peek(1).token;
+    const std::string_view word = textOf(state.ahead.front().value);
+    if (!mayRewriteIdentifier(state, word, next)) {
+        if (takesAsTypeName(state, next)) state.ahead.front().token = TOKEN_TYPEDEFname;
+        return false;
+    }
     if (next == TOKEN_CLCL && isName(peek(2).token)) {
         joinQualifiedName(state);
         return false;
@@ -388,7 +438,6 @@ bool rewriteIdentifier(LenientState& state) {
         }
         return false;
     }
-    const std::string_view word = textOf(state.ahead.front().value);
     if (word == "typename") {
         if (state.templateHeader > 0 && (state.last == '<' || state.last == ',')) {
             state.ahead.front().token = TOKEN_CLASS;
@@ -410,7 +459,7 @@ bool rewriteIdentifier(LenientState& state) {
         state.ahead.push_front(joined);
         return false;
     }
-    retypeUnknownName(state, next);
+    if (takesAsTypeName(state, next)) state.ahead.front().token = TOKEN_TYPEDEFname;
     return false;
 }
 
@@ -525,17 +574,6 @@ bool opensDeclarationBody(const LenientState& state) {
              state.last == '=');
 }
 
-// Tokens that open or close a part of a declaration the filter follows.
-bool changesStructure(int token) {
-    switch (token) {
-        case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION: case ':': case TOKEN_BEGIN_: case TOKEN_END_:
-        case TOKEN_START_COMMENT: case TOKEN_RESUME: case ';': case '(': case ')': case '<': case '>':
-            return true;
-        default:
-            return false;
-    }
-}
-
 void noteStructure(LenientState& state, int token) {
     if (isClassKey(token)) state.classHead = true;
     if (token == ':' && state.classHead) state.baseList = true;
@@ -639,6 +677,35 @@ int skipDeclaration(LenientState& state, DeclValue& value) {
     return handOver(state, LenientToken(TOKEN_RESUME), value);
 }
 
+// Hands over the front of the queue, once rewritten.
+int nextQueuedToken(LenientState& state, DeclValue& value) {
+    peek(0);
+    while (!passesUnchanged(state.ahead.front().token) && rewriteFront(state)) peek(0);
+    const int token = handOver(state, state.ahead.front(), value);
+    state.ahead.pop_front();
+    return token;
+}
+
+// An identifier just scanned into `value`: most names are handed over from
+// there once the token after them shows that no rewrite applies; the others
+// go into the queue first.
+int handOverIdentifier(LenientState& state, DeclValue& value) {
+    const std::string_view word = textOf(value);
+    if (wordRuleOf(word) == nullptr) {
+        const int next = peek(0).token;
+        if (!mayRewriteIdentifier(state, word, next)) {
+            const int token = takesAsTypeName(state, next) ? TOKEN_TYPEDEFname : TOKEN_IDENTIFIER;
+            noteHandedOver(state, token);
+            return token;
+        }
+    }
+    LenientToken name(TOKEN_IDENTIFIER);
+    name.value = value;
+    state.ahead.push_front(name);
+    filterWords(state.ahead.front());
+    return nextQueuedToken(state, value);
+}
+
 }  // namespace
 
 void resetLenientFilter() {
@@ -664,17 +731,14 @@ int nextLenientToken(DeclValue& value) {
             noteHandedOver(state, token);
             return token;
         }
+        if (token == TOKEN_IDENTIFIER) return handOverIdentifier(state, value);
         LenientToken& scanned = state.ahead.emplace_back();
         scanned.token = token;
         scanned.value = value;
         state.reachedEnd = token == 0;
         filterWords(scanned);
     }
-    peek(0);
-    while (!passesUnchanged(state.ahead.front().token) && rewriteFront(state)) peek(0);
-    const int token = handOver(state, state.ahead.front(), value);
-    state.ahead.pop_front();
-    return token;
+    return nextQueuedToken(state, value);
 }
 
 }  // namespace zivrat

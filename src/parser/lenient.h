@@ -5,6 +5,7 @@
 // syntax error skips the declaration to its end.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -47,8 +48,11 @@ public:
     void push_back(const LenientToken& token) { emplace_back() = token; }
     void push_front(const LenientToken& token) {
         if (first_ == 0) {
-            slots_.insert(slots_.begin(), token);
+            // The tokens in use move one slot up.
+            if (end_ == slots_.size()) slots_.emplace_back();
+            std::copy_backward(slots_.begin(), slots_.begin() + end_, slots_.begin() + end_ + 1);
             ++end_;
+            slots_[0] = token;
         } else {
             slots_[--first_] = token;
         }
