@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <memory>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -18,9 +20,30 @@
 #include "model/model.h"
 #include "model/run_index.h"
 #include "support/file_system.h"
+#include "support/paths.h"
 
 namespace zivrat {
 namespace {
+
+constexpr std::size_t kNone = static_cast<std::size_t>(-1);
+
+// Names numbered in the order they are first met.
+class NumberedNames {
+public:
+    std::size_t numberOf(const std::string& name) {
+        auto known = numbers_.find(name);
+        if (known != numbers_.end()) return known->second;
+        names_.push_back(name);
+        numbers_.emplace(names_.back(), names_.size() - 1);
+        return names_.size() - 1;
+    }
+    const std::string& name(std::size_t number) const { return names_[number]; }
+    std::size_t size() const { return names_.size(); }
+
+private:
+    std::deque<std::string> names_;  // stable: the map's keys view them
+    std::unordered_map<std::string_view, std::size_t> numbers_;
+};
 
 struct IncrementalRun {
     bool active = false;
@@ -30,16 +53,19 @@ struct IncrementalRun {
     std::size_t firstInput = 0;
     // Records of the last run by input key, and the records of this run.
     std::unordered_map<std::string, InputRecord> previous;
-    std::vector<std::string> previousPages;  // every page the last run wrote
+    // Pages and input keys by number: each name is hashed once a run.
+    NumberedNames pages;
+    NumberedNames ownerKeys;  // number 0: the run-end pages
+    std::vector<std::uint32_t> previousPages;  // every page the last run wrote
     IncrementalState next;
     // The position of the last input of this run whose previous record
     // writes a page: earlier inputs leave that page alone.
-    std::unordered_map<std::string, std::size_t> lastPreviousWriter;
-    // Whose version of a page is on disk (an input key, or "" for the
-    // run-end pages), and the pages written in this run.
-    std::unordered_map<std::string, std::string> diskVersion;
-    std::unordered_set<std::string> writtenNow;
-    std::unordered_set<std::string> documentedAgain;  // input keys
+    std::vector<std::size_t> lastPreviousWriter;  // by page; kNone: no writer
+    // By page: whose version is on disk (an owner key's number, or kNone),
+    // and whether it was written in this run.
+    std::vector<std::size_t> diskVersion;
+    std::vector<bool> writtenNow;
+    std::vector<bool> documentedAgain;  // by owner key
     std::unordered_map<std::string, FileStamp> stamps;
     std::unordered_map<std::string, bool> unchanged;
     // The input being documented.
@@ -69,6 +95,31 @@ std::vector<std::string> inputKeys(const std::vector<std::string>& inputs) {
 const std::string& keyAt(std::size_t position) {
     IncrementalRun& run = incrementalRun();
     return run.keys[position - run.firstInput];
+}
+
+constexpr std::size_t kRunEndOwner = 0;
+
+std::size_t pageNumber(const std::string& page) {
+    IncrementalRun& run = incrementalRun();
+    const std::size_t number = run.pages.numberOf(page);
+    if (number == run.diskVersion.size()) {
+        run.diskVersion.push_back(kNone);
+        run.writtenNow.push_back(false);
+        run.lastPreviousWriter.push_back(kNone);
+    }
+    return number;
+}
+
+void numberPages(InputRecord& record) {
+    record.pageNumbers.clear();
+    for (const std::string& page : record.pages) record.pageNumbers.push_back(pageNumber(page));
+}
+
+std::size_t ownerNumber(const std::string& key) {
+    IncrementalRun& run = incrementalRun();
+    const std::size_t number = run.ownerKeys.numberOf(key);
+    if (number == run.documentedAgain.size()) run.documentedAgain.push_back(false);
+    return number;
 }
 
 std::string fileText(const std::string& path) {
@@ -119,6 +170,17 @@ bool fileUnchanged(const std::string& path, const FileStamp& stamp) {
     return holds;
 }
 
+// Files looked for and not found are kept by folder.
+void noteAbsent(InputRecord& record, const std::string& path) {
+    const std::string folder = directoryPrefix(path);
+    auto group = std::find_if(record.absent.begin(), record.absent.end(),
+                              [&](const AbsentFiles& absent) { return absent.folder == folder; });
+    if (group == record.absent.end()) {
+        group = record.absent.insert(record.absent.end(), AbsentFiles{folder, {}});
+    }
+    group->names.push_back(path.substr(folder.size()));
+}
+
 FileStamp cachedStampOf(const std::string& path) {
     IncrementalRun& run = incrementalRun();
     auto known = run.stamps.find(path);
@@ -126,8 +188,8 @@ FileStamp cachedStampOf(const std::string& path) {
     return known->second;
 }
 
-// A light model of what a recorded input documented, for the run index.
-std::unique_ptr<DocModel> modelOf(const InputRecord& record) {
+// A light model of the files a recorded input documented, for the run index.
+std::unique_ptr<DocModel> filesModelOf(const InputRecord& record) {
     auto model = std::make_unique<DocModel>();
     for (const DocumentedFile& entry : record.files) {
         auto file = std::make_unique<FileTag>();
@@ -141,18 +203,24 @@ std::unique_ptr<DocModel> modelOf(const InputRecord& record) {
         model->fileTables[entry.kind].find(entry.path, entry.kind)->duplicateMark =
             entry.duplicateMark;
     }
-    for (const DocumentedClass& entry : record.classes) {
-        auto tag = std::make_unique<ClassTag>();
-        tag->name = entry.name;
-        tag->kind = entry.kind;
-        tag->pageFile = entry.pageFile;
-        tag->library = entry.library;
-        tag->sourceFile = entry.sourceFile;
-        tag->sourcePath = entry.sourcePath;
-        model->addClass(std::move(tag));
-    }
     model->commentTexts = record.end.comments;
     return model;
+}
+
+// The record's classes go to the run index; its lines stand for it in the
+// state file from now on.
+void moveClassesToRunIndex(InputRecord& record, RunIndex& index) {
+    for (DocumentedClass& entry : record.classes) {
+        auto tag = std::make_unique<ClassTag>();
+        tag->name = std::move(entry.name);
+        tag->kind = entry.kind;
+        tag->pageFile = std::move(entry.pageFile);
+        tag->library = std::move(entry.library);
+        tag->sourceFile = std::move(entry.sourceFile);
+        tag->sourcePath = std::move(entry.sourcePath);
+        addClassEntry(index, std::move(tag));
+    }
+    record.classes = std::vector<DocumentedClass>();
 }
 
 void recordDocumented(const DocModel& model) {
@@ -205,36 +273,44 @@ void takePreviousState(IncrementalRun& run, const std::string& fingerprint) {
     const std::vector<std::string> previousKeys = inputKeys(previousInputs);
     for (std::size_t i = 0; i < state.inputs.size(); ++i) {
         InputRecord& record = state.inputs[i];
-        const std::string& key = previousKeys[i];
-        for (const std::string& page : record.pages) {
-            run.diskVersion[page] = key;
+        numberPages(record);
+        const std::size_t owner = ownerNumber(previousKeys[i]);
+        for (std::size_t page : record.pageNumbers) {
+            run.diskVersion[page] = owner;
             run.previousPages.push_back(page);
         }
-        run.previous.emplace(key, std::move(record));
+        run.previous.emplace(previousKeys[i], std::move(record));
     }
     for (const std::string& page : state.runEndPages) {
-        run.diskVersion[page] = "";
-        run.previousPages.push_back(page);
+        const std::size_t number = pageNumber(page);
+        run.diskVersion[number] = kRunEndOwner;
+        run.previousPages.push_back(number);
     }
     for (std::size_t i = run.firstInput; i < run.firstInput + run.inputs.size(); ++i) {
         auto record = run.previous.find(keyAt(i));
         if (record == run.previous.end()) continue;
-        for (const std::string& page : record->second.pages) run.lastPreviousWriter[page] = i;
+        for (std::size_t page : record->second.pageNumbers) run.lastPreviousWriter[page] = i;
     }
 }
 
 // A page that a later, unchanged input writes last keeps its version.
-bool leftToLaterInput(const std::string& page, std::size_t position) {
-    const auto& lastWriter = incrementalRun().lastPreviousWriter;
-    auto last = lastWriter.find(page);
-    return last != lastWriter.end() && last->second > position;
+bool leftToLaterInput(std::size_t page, std::size_t position) {
+    const std::size_t last = incrementalRun().lastPreviousWriter[page];
+    return last != kNone && last > position;
+}
+
+bool noneAppeared(const AbsentFiles& absent) {
+    return std::all_of(absent.names.begin(), absent.names.end(), [&](const std::string& name) {
+        const std::string path = absent.folder + name;
+        return !mayExist(path) || fileUnchanged(path, FileStamp());
+    });
 }
 
 bool sameFiles(const InputRecord& record) {
     for (const auto& [path, stamp] : record.filesRead) {
         if (!fileUnchanged(path, stamp)) return false;
     }
-    return true;
+    return std::all_of(record.absent.begin(), record.absent.end(), noneAppeared);
 }
 
 void addToCounters(const InputRecord& record) {
@@ -245,21 +321,20 @@ void addToCounters(const InputRecord& record) {
     counters.declarationsSkipped += record.declarationsSkipped;
 }
 
-// The input that writes each page last in this run.
-std::unordered_map<std::string, std::size_t> lastWriters() {
+// The input that writes each page last in this run, by page (kNone: none).
+std::vector<std::size_t> lastWriters() {
     IncrementalRun& run = incrementalRun();
-    std::unordered_map<std::string, std::size_t> owners;
+    std::vector<std::size_t> owners(run.pages.size(), kNone);
     for (std::size_t i = 0; i < run.next.inputs.size(); ++i) {
-        for (const std::string& page : run.next.inputs[i].pages) owners[page] = i;
+        for (std::size_t page : run.next.inputs[i].pageNumbers) owners[page] = i;
     }
     return owners;
 }
 
-bool ownVersionOnDisk(const std::string& page, const std::string& owner) {
+bool ownVersionOnDisk(std::size_t page, std::size_t owner) {
     IncrementalRun& run = incrementalRun();
-    auto version = run.diskVersion.find(page);
-    if (version == run.diskVersion.end() || version->second != owner) return false;
-    return run.documentedAgain.count(owner) == 0 || run.writtenNow.count(page) != 0;
+    if (run.diskVersion[page] != owner) return false;
+    return !run.documentedAgain[owner] || run.writtenNow[page];
 }
 
 bool sameContent(const std::string& first, const std::string& second) {
@@ -283,6 +358,7 @@ void beginIncrementalRun(const std::vector<std::string>& args, std::size_t first
     run.firstInput = firstInput;
     run.inputs.assign(args.begin() + static_cast<std::ptrdiff_t>(firstInput), args.end());
     run.keys = inputKeys(run.inputs);
+    ownerNumber("");  // kRunEndOwner
     run.statePath = runSettings().htmlPath + kIncrementalStateName;
     run.next.version = kVersionText;
     run.next.fingerprint = fingerprintOf(args, firstInput, preprocessorArgs, configurationFile);
@@ -298,17 +374,17 @@ bool reuseInput(std::size_t position) {
     IncrementalRun& run = incrementalRun();
     auto found = run.previous.find(keyAt(position));
     if (found == run.previous.end()) return false;
-    const InputRecord& record = found->second;
+    InputRecord& record = found->second;
     if (!(record.start == currentContext()) || !sameFiles(record)) return false;
-    std::unique_ptr<DocModel> model = modelOf(record);
+    std::unique_ptr<DocModel> model = filesModelOf(record);
     RunIndex& index = runIndex();
     if (!runWideNamesAgree(index, *model)) return false;
     assignRunWideFileNames(index, *model);
     addToRunIndex(index, *model);
+    moveClassesToRunIndex(record, index);
     restoreContext(record.end);
     addToCounters(record);
     run.next.inputs.push_back(std::move(found->second));
-    currentOutput() << "unchanged" << endLine;
     return true;
 }
 
@@ -319,14 +395,14 @@ void startInput(std::size_t position) {
     run.current.name = run.inputs[position - run.firstInput];
     run.current.start = currentContext();
     run.countersAtStart = runCounters();
-    run.documentedAgain.insert(keyAt(position));
+    run.documentedAgain[ownerNumber(keyAt(position))] = true;
     run.recording = true;
     InputTracking& tracking = inputTracking();
     tracking.active = true;
     tracking.filesRead.clear();
     tracking.pagesWritten.clear();
     tracking.placePage = [position](const std::string& page, std::string&) {
-        return !leftToLaterInput(page, position);
+        return !leftToLaterInput(pageNumber(page), position);
     };
 }
 
@@ -346,14 +422,17 @@ void endInput(int result, bool parsed) {
     read.push_back(record.name);
     for (const DocumentedFile& file : record.files) read.push_back(file.path);
     for (const std::string& path : withoutRepeats(read)) {
-        record.filesRead.emplace_back(path, cachedStampOf(path));
+        FileStamp stamp = cachedStampOf(path);
+        if (stamp.exists) record.filesRead.emplace_back(path, stamp);
+        else noteAbsent(record, path);
     }
     record.pages = withoutRepeats(tracking.pagesWritten);
-    const std::string& key = keyAt(run.position);
-    for (const std::string& page : record.pages) {
+    numberPages(record);
+    const std::size_t owner = ownerNumber(keyAt(run.position));
+    for (std::size_t page : record.pageNumbers) {
         if (leftToLaterInput(page, run.position)) continue;
-        run.diskVersion[page] = key;
-        run.writtenNow.insert(page);
+        run.diskVersion[page] = owner;
+        run.writtenNow[page] = true;
     }
     run.next.inputs.push_back(std::move(record));
     run.recording = false;
@@ -363,8 +442,13 @@ void endInput(int result, bool parsed) {
 void repairPages(const std::function<void(std::size_t position)>& document) {
     IncrementalRun& run = incrementalRun();
     std::vector<std::vector<std::string>> stale(run.next.inputs.size());
-    for (const auto& [page, owner] : lastWriters()) {
-        if (!ownVersionOnDisk(page, keyAt(run.firstInput + owner))) stale[owner].push_back(page);
+    const std::vector<std::size_t> owners = lastWriters();
+    for (std::size_t page = 0; page < owners.size(); ++page) {
+        const std::size_t owner = owners[page];
+        if (owner == kNone) continue;
+        if (!ownVersionOnDisk(page, ownerNumber(keyAt(run.firstInput + owner)))) {
+            stale[owner].push_back(run.pages.name(page));
+        }
     }
     const InputContext endOfRun = currentContext();
     const RunCounters counters = runCounters();
@@ -407,13 +491,18 @@ void writeRunEndPagesKeepingUnchanged(const std::function<void()>& write) {
 
 void finishIncrementalRun() {
     IncrementalRun& run = incrementalRun();
-    std::unordered_set<std::string> pagesNow(run.next.runEndPages.begin(),
-                                             run.next.runEndPages.end());
+    std::vector<std::size_t> runEndPages;
+    for (const std::string& page : run.next.runEndPages) runEndPages.push_back(pageNumber(page));
+    std::vector<bool> pagesNow(run.pages.size(), false);
+    for (std::size_t page : runEndPages) pagesNow[page] = true;
     for (const InputRecord& record : run.next.inputs) {
-        pagesNow.insert(record.pages.begin(), record.pages.end());
+        for (std::size_t page : record.pageNumbers) pagesNow[page] = true;
     }
-    for (const std::string& page : withoutRepeats(run.previousPages)) {
-        if (pagesNow.count(page) == 0) removeFile(runSettings().htmlPath + page);
+    // Each page the last run wrote and this one did not goes, once.
+    for (std::size_t page : run.previousPages) {
+        if (pagesNow[page]) continue;
+        removeFile(runSettings().htmlPath + run.pages.name(page));
+        pagesNow[page] = true;
     }
     if (!writeStateFile(run.statePath, run.next)) {
         currentOutput() << "Zivrat Warning : incremental state '" << run.statePath

@@ -2,16 +2,17 @@
 
 #include <time.h>
 
+#include <algorithm>
+#include <charconv>
 #include <cstdio>
-#include <sstream>
-#include <type_traits>
+#include <cstring>
 
 #include "support/file_system.h"
 
 namespace zivrat {
 namespace {
 
-constexpr const char* kFormatLine = "zivrat-incremental\t1";
+constexpr const char* kFormatLine = "zivrat-incremental\t2";
 // Two seconds covers the coarsest file-system clocks in use.
 constexpr std::int64_t kRacyWindowNs = 2'000'000'000;
 
@@ -28,7 +29,7 @@ std::uint64_t contentHashOf(const std::string& path) {
 
 // Fields are separated by tabs; tabs, line ends and backslashes in a field
 // are escaped so that any path or text survives.
-bool unescape(const std::string& field, std::string& text) {
+bool unescape(std::string_view field, std::string& text) {
     text.clear();
     for (std::size_t i = 0; i < field.size(); ++i) {
         if (field[i] != '\\') {
@@ -56,12 +57,22 @@ public:
         return *this;
     }
     template <typename Number>
-    LineWriter& number(Number value) { return field(std::to_string(value)); }
+    LineWriter& number(Number value) {
+        char text[24];
+        const auto written = std::to_chars(text, text + sizeof text, value);
+        return field(std::string(text, written.ptr));
+    }
+    LineWriter& stamp(const FileStamp& stamp) {
+        return number(stamp.exists ? 1 : 0).number(stamp.size).number(stamp.modifiedNs)
+            .number(stamp.contentHash);
+    }
     void endLine() {
         out_ += '\n';
         first_ = true;
     }
-    const std::string& text() const { return out_; }
+    // Lines written before, as they are.
+    void lines(const std::string& text) { out_ += text; }
+    std::string& text() { return out_; }
 
 private:
     void appendEscaped(const std::string& text) {
@@ -90,15 +101,19 @@ void writeContext(LineWriter& out, const char* tag, const InputContext& context)
     out.endLine();
 }
 
-void writeInput(LineWriter& out, const InputRecord& input) {
+void writeInputLines(LineWriter& out, const InputRecord& input) {
     out.field("input").field(input.name).number(input.result).number(input.parsed ? 1 : 0)
         .number(input.warnings).number(input.declarationsSkipped);
     out.endLine();
     writeContext(out, "start", input.start);
     writeContext(out, "finish", input.end);
     for (const auto& [path, stamp] : input.filesRead) {
-        out.field("read").field(path).number(stamp.exists ? 1 : 0).number(stamp.size)
-            .number(stamp.modifiedNs).number(stamp.contentHash);
+        out.field("read").field(path).stamp(stamp);
+        out.endLine();
+    }
+    for (const AbsentFiles& absent : input.absent) {
+        out.field("absent").field(absent.folder);
+        for (const std::string& name : absent.names) out.field(name);
         out.endLine();
     }
     for (const std::string& page : input.pages) {
@@ -117,59 +132,72 @@ void writeInput(LineWriter& out, const InputRecord& input) {
     }
 }
 
+void writeInput(LineWriter& out, const InputRecord& input) {
+    if (input.lines.empty()) writeInputLines(out, input);
+    else out.lines(input.lines);
+}
+
 // Reads the lines back; any field that is not what its place requires
 // makes the whole file unusable.
 class LineReader {
 public:
-    explicit LineReader(const std::string& text) : in_(text) {}
+    explicit LineReader(std::string_view text) : rest_(text) {}
 
     // The next line's fields; false at the end.
     bool next() {
-        std::string line;
-        if (!std::getline(in_, line)) return false;
+        if (rest_.empty()) return false;
+        const std::size_t end = std::min(rest_.find('\n'), rest_.size());
+        line_ = rest_.substr(0, end);
+        rest_.remove_prefix(std::min(end + 1, rest_.size()));
         fields_.clear();
-        std::size_t start = 0;
-        for (;;) {
-            std::size_t tab = line.find('\t', start);
-            std::string text;
-            if (!unescape(line.substr(start, tab == std::string::npos ? std::string::npos
-                                                                      : tab - start),
-                          text)) {
-                throw std::string("bad escape");
-            }
-            fields_.push_back(std::move(text));
-            if (tab == std::string::npos) break;
-            start = tab + 1;
+        for (std::string_view line = line_;;) {
+            const std::size_t tab = line.find('\t');
+            fields_.push_back(line.substr(0, tab));
+            if (tab == std::string_view::npos) break;
+            line.remove_prefix(tab + 1);
         }
         return true;
     }
-    const std::string& tag() const { return fields_[0]; }
+    // The line with its end.
+    std::string_view line() const {
+        return std::string_view(line_.data(), line_.size() + (rest_.data() > line_.end() ? 1 : 0));
+    }
+    std::string_view tag() const { return fields_[0]; }
     std::size_t count() const { return fields_.size(); }
     void expect(std::size_t count) const {
-        if (fields_.size() != count) throw "wrong field count on a '" + tag() + "' line";
+        if (fields_.size() != count) throw "wrong field count on a '" + std::string(tag()) + "' line";
     }
-    const std::string& text(std::size_t i) const { return fields_.at(i); }
+    std::string text(std::size_t i) const {
+        const std::string_view field = fields_.at(i);
+        if (field.find('\\') == std::string_view::npos) return std::string(field);
+        std::string text;
+        if (!unescape(field, text)) throw std::string("bad escape");
+        return text;
+    }
     template <typename Number>
     Number number(std::size_t i) const {
-        const std::string& field = fields_.at(i);
-        std::size_t used = 0;
-        long long value = 0;
-        unsigned long long unsignedValue = 0;
-        try {
-            if constexpr (std::is_signed_v<Number>) value = std::stoll(field, &used);
-            else unsignedValue = std::stoull(field, &used);
-        } catch (const std::exception&) {
-            throw "bad number on a '" + tag() + "' line";
+        const std::string_view field = fields_.at(i);
+        Number value = 0;
+        const auto read = std::from_chars(field.data(), field.data() + field.size(), value);
+        if (read.ec != std::errc() || read.ptr != field.data() + field.size() || field.empty()) {
+            throw "bad number on a '" + std::string(tag()) + "' line";
         }
-        if (used != field.size()) throw "bad number on a '" + tag() + "' line";
-        return std::is_signed_v<Number> ? static_cast<Number>(value)
-                                        : static_cast<Number>(unsignedValue);
+        return value;
     }
     bool flag(std::size_t i) const { return number<int>(i) != 0; }
+    FileStamp stamp(std::size_t first) const {
+        FileStamp stamp;
+        stamp.exists = flag(first);
+        stamp.size = number<std::uint64_t>(first + 1);
+        stamp.modifiedNs = number<std::int64_t>(first + 2);
+        stamp.contentHash = number<std::uint64_t>(first + 3);
+        return stamp;
+    }
 
 private:
-    std::istringstream in_;
-    std::vector<std::string> fields_;
+    std::string_view rest_;
+    std::string_view line_;
+    std::vector<std::string_view> fields_;
 };
 
 InputContext readContext(const LineReader& line) {
@@ -184,42 +212,52 @@ InputContext readContext(const LineReader& line) {
 }
 
 InputRecord& currentInput(IncrementalState& state, const LineReader& line) {
-    if (state.inputs.empty()) throw "a '" + line.tag() + "' line before any input";
+    if (state.inputs.empty()) throw "a '" + std::string(line.tag()) + "' line before any input";
     return state.inputs.back();
 }
 
+// The run-wide lines come first: a record's lines run up to the next record.
+void readRunLine(const LineReader& line, IncrementalState& state) {
+    if (!state.inputs.empty()) throw "a '" + std::string(line.tag()) + "' line among the inputs";
+    line.expect(2);
+    if (line.tag() == "version") state.version = line.text(1);
+    else if (line.tag() == "fingerprint") state.fingerprint = line.text(1);
+    else state.runEndPages.push_back(line.text(1));
+}
+
+InputRecord readInputLine(const LineReader& line) {
+    line.expect(6);
+    InputRecord input;
+    input.name = line.text(1);
+    input.result = line.number<int>(2);
+    input.parsed = line.flag(3);
+    input.warnings = line.number<int>(4);
+    input.declarationsSkipped = line.number<int>(5);
+    return input;
+}
+
+AbsentFiles readAbsentLine(const LineReader& line) {
+    if (line.count() < 3) line.expect(3);
+    AbsentFiles absent{line.text(1), {}};
+    for (std::size_t i = 2; i < line.count(); ++i) absent.names.push_back(line.text(i));
+    return absent;
+}
+
 void readLine(const LineReader& line, IncrementalState& state) {
-    const std::string& tag = line.tag();
-    if (tag == "version") {
-        line.expect(2);
-        state.version = line.text(1);
-    } else if (tag == "fingerprint") {
-        line.expect(2);
-        state.fingerprint = line.text(1);
-    } else if (tag == "end-page") {
-        line.expect(2);
-        state.runEndPages.push_back(line.text(1));
+    const std::string_view tag = line.tag();
+    if (tag == "version" || tag == "fingerprint" || tag == "end-page") {
+        readRunLine(line, state);
     } else if (tag == "input") {
-        line.expect(6);
-        InputRecord input;
-        input.name = line.text(1);
-        input.result = line.number<int>(2);
-        input.parsed = line.flag(3);
-        input.warnings = line.number<int>(4);
-        input.declarationsSkipped = line.number<int>(5);
-        state.inputs.push_back(std::move(input));
+        state.inputs.push_back(readInputLine(line));
     } else if (tag == "start") {
         currentInput(state, line).start = readContext(line);
     } else if (tag == "finish") {
         currentInput(state, line).end = readContext(line);
     } else if (tag == "read") {
         line.expect(6);
-        FileStamp stamp;
-        stamp.exists = line.flag(2);
-        stamp.size = line.number<std::uint64_t>(3);
-        stamp.modifiedNs = line.number<std::int64_t>(4);
-        stamp.contentHash = line.number<std::uint64_t>(5);
-        currentInput(state, line).filesRead.emplace_back(line.text(1), stamp);
+        currentInput(state, line).filesRead.emplace_back(line.text(1), line.stamp(2));
+    } else if (tag == "absent") {
+        currentInput(state, line).absent.push_back(readAbsentLine(line));
     } else if (tag == "page") {
         line.expect(2);
         currentInput(state, line).pages.push_back(line.text(1));
@@ -235,8 +273,25 @@ void readLine(const LineReader& line, IncrementalState& state) {
             DocumentedClass{line.text(1), line.number<std::uint32_t>(2), line.text(3),
                             line.text(4), line.text(5), line.text(6)});
     } else {
-        throw "unknown line '" + tag + "'";
+        throw "unknown line '" + std::string(tag) + "'";
     }
+}
+
+// Reads the lines after the format line; each record keeps its own lines.
+void readLines(std::string_view body, IncrementalState& state) {
+    LineReader reader(body);
+    const char* recordStart = nullptr;
+    auto keepRecordLines = [&](const char* end) {
+        if (recordStart != nullptr) state.inputs.back().lines.assign(recordStart, end);
+    };
+    while (reader.next()) {
+        if (reader.tag() == "input") {
+            keepRecordLines(reader.line().data());
+            recordStart = reader.line().data();
+        }
+        readLine(reader, state);
+    }
+    keepRecordLines(body.data() + body.size());
 }
 
 std::string hexOf(std::uint64_t value) {
@@ -247,10 +302,20 @@ std::string hexOf(std::uint64_t value) {
 
 }  // namespace
 
-std::uint64_t hashText(const std::string& text, std::uint64_t hash) {
-    for (unsigned char c : text) {
-        hash ^= c;
-        hash *= 1099511628211ull;
+// Eight bytes a step: the state file's checksum covers megabytes. Each step
+// is one-to-one in the word and in the hash so far, so that a change of
+// one word always shows.
+std::uint64_t hashText(std::string_view text, std::uint64_t hash) {
+    constexpr std::uint64_t kPrime = 1099511628211ull;
+    std::size_t at = 0;
+    for (; at + 8 <= text.size(); at += 8) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, 8);
+        hash = (hash ^ word) * kPrime;
+        hash ^= hash >> 29;
+    }
+    for (; at < text.size(); ++at) {
+        hash = (hash ^ static_cast<unsigned char>(text[at])) * kPrime;
     }
     return hash;
 }
@@ -317,15 +382,15 @@ bool readStateFile(const std::string& path, IncrementalState& state, std::string
     }
     if (lastLine == std::string::npos ||
         text.compare(lastLine, std::string::npos,
-                     "end\t" + hexOf(hashText(text.substr(0, lastLine))) + "\n") != 0) {
+                     "end\t" + hexOf(hashText(std::string_view(text).substr(0, lastLine))) +
+                         "\n") != 0) {
         problem = "damaged (checksum)";
         return false;
     }
     state = IncrementalState();
     try {
-        LineReader reader(text.substr(0, lastLine));
-        reader.next();  // the format line
-        while (reader.next()) readLine(reader, state);
+        const std::size_t formatLineEnd = std::string(kFormatLine).size() + 1;
+        readLines(std::string_view(text).substr(formatLineEnd, lastLine - formatLineEnd), state);
     } catch (const std::string& reason) {
         problem = "damaged (" + reason + ")";
         return false;
@@ -335,6 +400,7 @@ bool readStateFile(const std::string& path, IncrementalState& state, std::string
 
 bool writeStateFile(const std::string& path, const IncrementalState& state) {
     LineWriter out;
+    out.lines(std::string(kFormatLine) + "\n");
     out.field("version").field(state.version);
     out.endLine();
     out.field("fingerprint").field(state.fingerprint);
@@ -344,7 +410,7 @@ bool writeStateFile(const std::string& path, const IncrementalState& state) {
         out.endLine();
     }
     for (const InputRecord& input : state.inputs) writeInput(out, input);
-    std::string text = std::string(kFormatLine) + "\n" + out.text();
+    std::string& text = out.text();
     text += "end\t" + hexOf(hashText(text)) + "\n";
     // Written aside and renamed, so that a broken run leaves no half file.
     const std::string aside = path + ".new";

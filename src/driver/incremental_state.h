@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/model.h"
@@ -28,7 +29,7 @@ FileStamp stampOf(const std::string& path);
 // is compared.
 bool stampHolds(const FileStamp& stamp, const std::string& path);
 
-std::uint64_t hashText(const std::string& text, std::uint64_t hash = 14695981039346656037ull);
+std::uint64_t hashText(std::string_view text, std::uint64_t hash = 14695981039346656037ull);
 
 // The run-wide texts that carry from one input into the next.
 struct InputContext {
@@ -53,6 +54,14 @@ struct DocumentedClass {
     std::string sourcePath;
 };
 
+// Files an input looked for in one folder and did not find. Most inputs
+// look for many (companion files, include candidates): they are checked
+// against the folder's listing, taken once a run.
+struct AbsentFiles {
+    std::string folder;  // as a prefix: "" or ending in '/'
+    std::vector<std::string> names;
+};
+
 struct InputRecord {
     std::string name;
     int result = 0;
@@ -61,10 +70,16 @@ struct InputRecord {
     int declarationsSkipped = 0;
     InputContext start;
     InputContext end;
-    std::vector<std::pair<std::string, FileStamp>> filesRead;
+    std::vector<std::pair<std::string, FileStamp>> filesRead;  // those that exist
+    std::vector<AbsentFiles> absent;
     std::vector<std::string> pages;
     std::vector<DocumentedFile> files;
     std::vector<DocumentedClass> classes;
+    // The numbers of its pages within a run; not kept in the file.
+    std::vector<std::size_t> pageNumbers;
+    // The record's lines as the state file held them: a record carried over
+    // unchanged is written back as it was read.
+    std::string lines;
 };
 
 struct IncrementalState {

@@ -323,8 +323,13 @@ bool incrementalRunWanted(const std::string& programName) {
 int documentInputsIncrementally(const std::vector<std::string>& args, std::size_t first) {
     int result = 0;
     for (std::size_t i = first; i < args.size(); ++i) {
+        // Lines of inputs carried over go out with the next line that is
+        // flushed: most inputs of a re-run are carried over.
+        if (reuseInput(i)) {
+            currentOutput() << args[i] << "\nunchanged\n";
+            continue;
+        }
         currentOutput() << args[i] << endLine;
-        if (reuseInput(i)) continue;
         startInput(i);
         result = documentInput(args[i]);
         endInput(result, driverState().inputParsed);

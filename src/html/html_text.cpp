@@ -214,11 +214,19 @@ void IndexList::clear() {
 }
 
 const std::vector<SortedItem>& IndexList::entries() const {
-    if (!sorted_) {
-        std::stable_sort(entries_.begin(), entries_.end(),
-                         [](const SortedItem& a, const SortedItem& b) { return a.key < b.key; });
-        sorted_ = true;
-    }
+    if (sorted_) return entries_;
+    // Positions are sorted, and the entries moved once: moving entries
+    // about while merging costs more than comparing their keys.
+    std::vector<std::uint32_t> order(entries_.size());
+    for (std::uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+    std::stable_sort(order.begin(), order.end(), [this](std::uint32_t a, std::uint32_t b) {
+        return entries_[a].key < entries_[b].key;
+    });
+    std::vector<SortedItem> sorted;
+    sorted.reserve(entries_.size());
+    for (std::uint32_t at : order) sorted.push_back(std::move(entries_[at]));
+    entries_.swap(sorted);
+    sorted_ = true;
     return entries_;
 }
 
@@ -239,16 +247,19 @@ void writeIndexList(const IndexList& list, std::ostream& page, const std::string
     if (height > 30) height = count / (columns + 1);
     if (height > 60) height = count / (columns + 2);
     const char* lineEnd = runSettings().htmlVersion == 3 ? "\n" : "<br>\n";
-    page << "<table>\n<tr><td valign=top>\n" << listStart;
+    // Long lists (the main index holds every class of a run) are put
+    // together first and reach the page in one insert.
+    std::string table = "<table>\n<tr><td valign=top>\n" + listStart;
     std::size_t inColumn = 0;
     for (const SortedItem& item : entries) {
-        page << "<li>" << item.text << lineEnd;
+        table.append("<li>").append(item.text).append(lineEnd);
         if (++inColumn > height) {
             inColumn = 0;
-            page << "</ul>\n<td valign=top>\n" << listStart;
+            table.append("</ul>\n<td valign=top>\n").append(listStart);
         }
     }
-    page << "</ul>\n</table>\n";
+    table.append("</ul>\n</table>\n");
+    page << table;
 }
 
 void writeDescription(std::ostream& page, const std::string& text, bool withHeading) {

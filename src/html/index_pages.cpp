@@ -22,8 +22,11 @@ void writePageEnd(std::ostream& page) {
 // The entry of a class on file and library pages (without a target: with
 // frames it opens the class's frameset in the same window).
 void addClassEntry(IndexList& list, const ClassTag& tag) {
-    list.add(tag.name, std::string(classKindWord(tag.kind)) + " : <a href=\"" + tag.pageFile +
-                           "\">" + escapeHtml(tag.name) + "</a>");
+    std::string text;
+    text.reserve(32 + tag.pageFile.size() + 2 * tag.name.size());
+    text.append(classKindWord(tag.kind)).append(" : <a href=\"").append(tag.pageFile).append("\">");
+    text.append(escapeHtml(tag.name)).append("</a>");
+    list.add(tag.name, std::move(text));
 }
 
 void writeLibraryList(std::ostream& page, const TextSet& libraries) {

@@ -41,15 +41,22 @@ void addClass(RunIndex& index, const ClassTag& tag) {
     entry->library = tag.library;
     entry->sourceFile = tag.sourceFile;
     entry->sourcePath = tag.sourcePath;
-    index.libraries.add(tag.library);
-    index.model.addClass(std::move(entry));
+    addClassEntry(index, std::move(entry));
 }
 
 }  // namespace
 
+void addClassEntry(RunIndex& index, std::unique_ptr<ClassTag> entry) {
+    if (entry->isAnonymous() || index.model.findClass(entry->name) != nullptr) return;
+    index.libraries.add(entry->library);
+    index.model.addClass(std::move(entry));
+}
+
+// Never destroyed: freeing a large run's entries one by one at the
+// program's end costs more than an unchanged incremental run's own work.
 RunIndex& runIndex() {
-    static RunIndex index;
-    return index;
+    static RunIndex* index = new RunIndex;
+    return *index;
 }
 
 void clearRunIndex() {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -35,6 +36,9 @@ void assignRunWideFileNames(RunIndex& index, DocModel& input);
 // Whether assignRunWideFileNames would give every file of the input the
 // mark it holds now; changes nothing.
 bool runWideNamesAgree(const RunIndex& index, const DocModel& input);
+
+// Adds an entry of a named class unless the index has a class of its name.
+void addClassEntry(RunIndex& index, std::unique_ptr<ClassTag> entry);
 
 // Adds the input's named classes (the first class of a name stays) and its
 // files to the index.

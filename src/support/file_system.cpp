@@ -58,7 +58,9 @@ public:
         if (::stat(path.c_str(), &info) != 0) return status;
         status.exists = true;
         status.directory = S_ISDIR(info.st_mode);
-        status.executable = S_ISREG(info.st_mode) && ::access(path.c_str(), X_OK) == 0;
+        // Asked only of files with an execute bit: most files have none.
+        status.executable = S_ISREG(info.st_mode) && (info.st_mode & 0111) != 0 &&
+                            ::access(path.c_str(), X_OK) == 0;
         status.modified = info.st_mtime;
         if (!status.directory) status.size = static_cast<std::uint64_t>(info.st_size);
         status.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
@@ -276,6 +278,8 @@ bool pathExists(const std::string& path) {
     settle(path);
     return seamState().fileSystem->status(path).exists;
 }
+
+bool mayExist(const std::string& path) { return !seamState().inRun || mayBeListed(path); }
 
 bool isDirectory(const std::string& path) { return seamState().fileSystem->status(path).directory; }
 

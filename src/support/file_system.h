@@ -76,6 +76,10 @@ bool syncFolder(const std::string& folder);
 // What the file system says of the path now (never cached).
 FileStatus fileStatus(const std::string& path);
 bool pathExists(const std::string& path);
+// Whether something may be at the path: false only when the listing of its
+// folder, taken once within a run, does not hold the name. Always true
+// outside a run.
+bool mayExist(const std::string& path);
 bool isDirectory(const std::string& path);
 // Whether a name joined to a folder names something inside that folder: it
 // is not absolute and no part of it is "..".

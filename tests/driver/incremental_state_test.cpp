@@ -27,7 +27,8 @@ IncrementalState sampleState(const std::string& oddText) {
     input.start.shortNameCounter = 4;
     input.end.comments = CommentTexts{true, "ann", true, "2.0"};
     input.end.shortNameCounter = 9;
-    input.filesRead = {{oddText, FileStamp{true, 12, -5, 0}}, {"gone.h", FileStamp{}}};
+    input.filesRead = {{oddText, FileStamp{true, 12, -5, 0}}};
+    input.absent = {AbsentFiles{"sub/", {"gone.h", oddText}}, AbsentFiles{"", {"x.doc"}}};
     input.pages = {"A.html", oddText};
     input.files = {DocumentedFile{HeaderHpp, "x.h", "sub/x.h", 1}};
     input.classes = {DocumentedClass{"Stack<T>", Struct, "Stack_T_.html", oddText, "x.h", "sub/x.h"}};
@@ -50,6 +51,11 @@ void expectSameRecords(const InputRecord& got, const InputRecord& want) {
         EXPECT_EQ(got.filesRead[i].second.exists, want.filesRead[i].second.exists);
         EXPECT_EQ(got.filesRead[i].second.size, want.filesRead[i].second.size);
         EXPECT_EQ(got.filesRead[i].second.modifiedNs, want.filesRead[i].second.modifiedNs);
+    }
+    ASSERT_EQ(got.absent.size(), want.absent.size());
+    for (std::size_t i = 0; i < want.absent.size(); ++i) {
+        EXPECT_EQ(got.absent[i].folder, want.absent[i].folder);
+        EXPECT_EQ(got.absent[i].names, want.absent[i].names);
     }
     EXPECT_EQ(got.pages, want.pages);
     ASSERT_EQ(got.files.size(), 1u);
@@ -75,6 +81,11 @@ TEST(IncrementalState, RoundTripsTabsLineEndsAndBackslashesInTexts) {
     expectSameRecords(read.inputs[0], written.inputs[0]);
     expectSameRecords(read.inputs[1], written.inputs[1]);
     EXPECT_FALSE(dir.exists("state.new"));
+
+    // Records read back are written as they were read.
+    ASSERT_TRUE(writeStateFile(dir.file("again"), read));
+    EXPECT_EQ(test::readFile(dir.file("again")), test::readFile(dir.file("state")));
+    EXPECT_FALSE(read.inputs[1].lines.empty());
 }
 
 TEST(IncrementalState, RefusesEveryDamageItCanSee) {
@@ -102,7 +113,7 @@ TEST(IncrementalState, RefusesEveryDamageItCanSee) {
 
 TEST(IncrementalState, ALineOutOfPlaceIsDamageEvenUnderAGoodChecksum) {
     TempDir dir;
-    const std::string body = "zivrat-incremental\t1\npage\tA.html\n";
+    const std::string body = "zivrat-incremental\t2\npage\tA.html\n";
     char checksum[17];
     std::snprintf(checksum, sizeof checksum, "%016llx",
                   static_cast<unsigned long long>(hashText(body)));
@@ -111,6 +122,14 @@ TEST(IncrementalState, ALineOutOfPlaceIsDamageEvenUnderAGoodChecksum) {
     std::string problem;
     EXPECT_FALSE(readStateFile(dir.file("state"), read, problem));
     EXPECT_EQ(problem, "damaged (a 'page' line before any input)");
+
+    // Run-wide lines come before the records, which are written back whole.
+    const std::string late = "zivrat-incremental\t2\ninput\ta.h\t0\t1\t0\t0\nend-page\tx.html\n";
+    std::snprintf(checksum, sizeof checksum, "%016llx",
+                  static_cast<unsigned long long>(hashText(late)));
+    test::writeFile(dir.file("state"), late + "end\t" + checksum + "\n");
+    EXPECT_FALSE(readStateFile(dir.file("state"), read, problem));
+    EXPECT_EQ(problem, "damaged (a 'end-page' line among the inputs)");
 }
 
 TEST(FileStamp, SeesEditsThatKeepSizeAndTime) {
