@@ -2,7 +2,6 @@
 
 #include <string>
 #include <string_view>
-#include <unordered_map>
 
 #include "lenient_grammar.h"
 #include "parser/scanner.h"
@@ -10,30 +9,51 @@
 namespace zivrat {
 namespace {
 
+LenientState filterState;
+
 // What a word of newer headers becomes.
 enum class WordRule { Drop, DropWithParentheses, Inline };
 
-const std::unordered_map<std::string_view, WordRule>& wordRules() {
-    static const std::unordered_map<std::string_view, WordRule> rules = {
-        {"constexpr", WordRule::Drop},
-        {"consteval", WordRule::Drop},
-        {"override", WordRule::Drop},
-        {"final", WordRule::Drop},
-        {"thread_local", WordRule::Drop},
-        {"__extension__", WordRule::Drop},
-        {"__restrict", WordRule::Drop},
-        {"__restrict__", WordRule::Drop},
-        {"restrict", WordRule::Drop},
-        {"noexcept", WordRule::DropWithParentheses},
-        {"__attribute__", WordRule::DropWithParentheses},
-        {"__attribute", WordRule::DropWithParentheses},
-        {"alignas", WordRule::DropWithParentheses},
-        {"__asm__", WordRule::DropWithParentheses},
-        {"__asm", WordRule::DropWithParentheses},
-        {"__inline__", WordRule::Inline},
-        {"__forceinline", WordRule::Inline},
-    };
-    return rules;
+struct WordRuleEntry {
+    std::string_view word;
+    WordRule rule;
+};
+
+// Ordered by length: a word is compared only up to the words of its length.
+constexpr WordRuleEntry kWordRules[] = {
+    {"final", WordRule::Drop},
+    {"__asm", WordRule::DropWithParentheses},
+    {"alignas", WordRule::DropWithParentheses},
+    {"__asm__", WordRule::DropWithParentheses},
+    {"override", WordRule::Drop},
+    {"restrict", WordRule::Drop},
+    {"noexcept", WordRule::DropWithParentheses},
+    {"constexpr", WordRule::Drop},
+    {"consteval", WordRule::Drop},
+    {"__restrict", WordRule::Drop},
+    {"__inline__", WordRule::Inline},
+    {"__attribute", WordRule::DropWithParentheses},
+    {"thread_local", WordRule::Drop},
+    {"__restrict__", WordRule::Drop},
+    {"__extension__", WordRule::Drop},
+    {"__attribute__", WordRule::DropWithParentheses},
+    {"__forceinline", WordRule::Inline},
+};
+
+// The rule for a word, or null when it has none (most words).
+const WordRule* wordRuleOf(std::string_view word) {
+    if (word.empty()) return nullptr;
+    switch (word[0]) {
+        case '_': case 'a': case 'c': case 'f': case 'n': case 'o': case 'r': case 't':
+            break;
+        default:
+            return nullptr;  // no rule's word begins so
+    }
+    for (const WordRuleEntry& entry : kWordRules) {
+        if (entry.word.size() > word.size()) return nullptr;
+        if (entry.word == word) return &entry.rule;
+    }
+    return nullptr;
 }
 
 bool isName(int token) { return token == TOKEN_IDENTIFIER || token == TOKEN_TYPEDEFname; }
@@ -73,7 +93,7 @@ bool startsDeclaration(int token) {
 
 // The raw reads of grammar actions close or open braces the filter counted.
 void followRawBraces(LenientState& state) {
-    int& balance = scannerState().rawBraceBalance;
+    int& balance = *state.rawBraceBalance;
     for (; balance < 0; ++balance) {
         if (!state.braces.empty()) state.braces.pop_back();
     }
@@ -82,7 +102,7 @@ void followRawBraces(LenientState& state) {
 
 // Scans the next token into `token`.
 void scanOne(LenientToken& token) {
-    LenientState& state = lenientState();
+    LenientState& state = filterState;
     if (!state.scannedBack.empty()) {
         token = state.scannedBack.front();
         state.scannedBack.pop_front();
@@ -119,7 +139,7 @@ void filterWords(LenientToken& token) {
             LenientToken next;
             scanOne(next);
             if (next.token != '[') {
-                lenientState().scannedBack.push_back(next);
+                filterState.scannedBack.push_back(next);
                 return;
             }
             // [[attribute]]
@@ -133,14 +153,14 @@ void filterWords(LenientToken& token) {
             continue;
         }
         if (token.token != TOKEN_IDENTIFIER) return;
-        auto rule = wordRules().find(textOf(token.value));
-        if (rule == wordRules().end()) return;
-        if (rule->second == WordRule::Inline) {
+        const WordRule* rule = wordRuleOf(textOf(token.value));
+        if (rule == nullptr) return;
+        if (*rule == WordRule::Inline) {
             token.token = TOKEN_INLINE;
             return;
         }
         scanOne(token);
-        if (rule->second == WordRule::DropWithParentheses) skipGroup(token, '(', ')');
+        if (*rule == WordRule::DropWithParentheses) skipGroup(token, '(', ')');
     }
 }
 
@@ -150,7 +170,7 @@ void scanFiltered(LenientToken& token) {
 }
 
 // Tokens that the filter never changes when they come first.
-bool passesUnchanged(int token) {
+constexpr bool neverRewritten(int token) {
     switch (token) {
         case 0: case TOKEN_IDENTIFIER: case TOKEN_CLCL: case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION:
         case ':': case '=': case '[': case TOKEN_USING: case TOKEN_TEMPLATE: case TOKEN_EXTERN: case TOKEN_INLINE:
@@ -161,23 +181,70 @@ bool passesUnchanged(int token) {
     }
 }
 
+// Tokens that open or close a part of a declaration the filter follows.
+constexpr bool opensOrCloses(int token) {
+    switch (token) {
+        case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION: case ':': case TOKEN_BEGIN_: case TOKEN_END_:
+        case TOKEN_START_COMMENT: case TOKEN_RESUME: case ';': case '(': case ')': case '<': case '>':
+            return true;
+        default:
+            return false;
+    }
+}
+
+// Both questions are asked of every token: a table answers them.
+constexpr int kTokenNumbers = 512;
+static_assert(TOKEN_RESUME < kTokenNumbers, "every token number has a place in the table");
+
+struct TokenTable {
+    bool passesUnchanged[kTokenNumbers] = {};
+    bool changesStructure[kTokenNumbers] = {};
+};
+
+constexpr TokenTable makeTokenTable() {
+    TokenTable table;
+    for (int token = 0; token < kTokenNumbers; ++token) {
+        table.passesUnchanged[token] = neverRewritten(token);
+        table.changesStructure[token] = opensOrCloses(token);
+    }
+    return table;
+}
+
+constexpr TokenTable kTokenTable = makeTokenTable();
+
+bool passesUnchanged(int token) {
+    return static_cast<unsigned>(token) >= kTokenNumbers || kTokenTable.passesUnchanged[token];
+}
+
+bool changesStructure(int token) {
+    return static_cast<unsigned>(token) < kTokenNumbers && kTokenTable.changesStructure[token];
+}
+
+const LenientToken unknownToken(-1);
+
+// Scans ahead until the token `index` places ahead is in the queue; false
+// when getting it would scan past a token after which the grammar reads raw
+// text.
+bool scanAhead(LenientState& state, std::size_t index) {
+    while (state.ahead.size() <= index) {
+        if (!state.ahead.empty() && readsRawAfter(state.ahead.back().token)) return false;
+        scanFiltered(state.ahead.emplace_back());
+    }
+    return true;
+}
+
 // The token `index` places ahead, or a null token (number -1) when getting
 // it would scan past a token after which the grammar reads raw text.
 const LenientToken& peek(std::size_t index) {
-    static const LenientToken unknown(-1);
-    LenientState& state = lenientState();
-    while (state.ahead.size() <= index) {
-        if (!state.ahead.empty() && readsRawAfter(state.ahead.back().token)) return unknown;
-        state.ahead.emplace_back();
-        scanFiltered(state.ahead.back());
-    }
-    return state.ahead[index];
+    LenientState& state = filterState;
+    if (index < state.ahead.size()) return state.ahead[index];
+    return scanAhead(state, index) ? state.ahead[index] : unknownToken;
 }
 
 LenientToken take() {
     peek(0);
-    LenientToken token = lenientState().ahead.front();
-    lenientState().ahead.pop_front();
+    LenientToken token = filterState.ahead.front();
+    filterState.ahead.pop_front();
     return token;
 }
 
@@ -261,22 +328,14 @@ LenientToken takeCompoundName() {
     return result;
 }
 
-// A qualified name worth joining: two or more names, not an out-of-class
-// definition of a known class's member ("A::f(").
+// A "::" at the front that begins a qualified name worth joining.
 bool startsQualifiedType(const LenientState& state) {
-    const int first = peek(0).token;
-    if (first == TOKEN_CLCL) return isName(peek(1).token) && (inTypePosition(state) || state.baseList);
-    if (!isName(first) || peek(1).token != TOKEN_CLCL || !isName(peek(2).token)) return false;
-    if (first == TOKEN_TYPEDEFname) {
-        const int after = peek(3).token;
-        return after == TOKEN_CLCL || after == '<';
-    }
-    return true;
+    return isName(peek(1).token) && (inTypePosition(state) || state.baseList);
 }
 
-// An identifier at the front: a macro to drop (true), or a type name.
-bool dropsMacroWord(const LenientState& state) {
-    const int next = peek(1).token;
+// An identifier at the front, with `next` after it: a macro to drop
+// (true), or a type name.
+bool dropsMacroWord(const LenientState& state, int next) {
     if (isClassKey(state.last)) {
         const int third = peek(2).token;
         return isName(next) && (third == ':' || third == TOKEN_BEGIN_);
@@ -290,12 +349,18 @@ bool dropsMacroWord(const LenientState& state) {
     return false;
 }
 
-void retypeUnknownName(LenientState& state) {
-    if (!inTypePosition(state)) return;
-    const int next = peek(1).token;
-    if (next == TOKEN_IDENTIFIER || next == '*' || next == '&' || next == TOKEN_CONST || next == TOKEN_ANDAND) {
-        state.ahead.front().token = TOKEN_TYPEDEFname;
-    }
+// An unknown name followed by `next` is taken as a type name.
+bool takesAsTypeName(const LenientState& state, int next) {
+    if (!inTypePosition(state)) return false;
+    return next == TOKEN_IDENTIFIER || next == '*' || next == '&' || next == TOKEN_CONST || next == TOKEN_ANDAND;
+}
+
+// An identifier (`word`) followed by `next` that may be joined, dropped or
+// retyped otherwise than by takesAsTypeName; most are not.
+bool mayRewriteIdentifier(const LenientState& state, std::string_view word, int next) {
+    return next == TOKEN_CLCL || next == '<' || state.baseList || isClassKey(state.last) || word == "typename" ||
+           word == "static_assert" ||
+           (atDeclarationStart(state) && (startsDeclaration(next) || next == TOKEN_IDENTIFIER));
 }
 
 // Drops tokens up to and including the next ";" at nesting depth 0.
@@ -304,7 +369,7 @@ void dropThroughSemicolon() {
     for (;;) {
         LenientToken token = take();
         if (token.token == 0) {
-            lenientState().ahead.push_front(token);
+            filterState.ahead.push_front(token);
             return;
         }
         if (token.token == '(' || token.token == TOKEN_BEGIN_) ++depth;
@@ -315,7 +380,7 @@ void dropThroughSemicolon() {
 
 // "using Name = type;" becomes "typedef type Name;".
 bool rewriteAlias() {
-    LenientState& state = lenientState();
+    LenientState& state = filterState;
     if (peek(1).token == TOKEN_NAMESPACE) return false;
     if (!isName(peek(1).token) || peek(2).token != '=') {
         dropThroughSemicolon();  // a using-declaration names nothing new
@@ -344,50 +409,67 @@ bool rewriteAlias() {
     return true;
 }
 
-// Rewrites or drops the front token; true when the front changed and must
-// be looked at again.
-bool rewriteFront(LenientState& state) {
-    const int token = state.ahead.front().token;
-    if ((token == TOKEN_IDENTIFIER || token == TOKEN_CLCL) && startsQualifiedType(state)) {
-        const bool typePosition = inTypePosition(state);
-        LenientToken joined = takeCompoundName();
-        // After a type it is the declarator's name; in a value, a value.
-        if (!typePosition && !state.baseList) joined.token = TOKEN_IDENTIFIER;
-        state.ahead.push_front(joined);
+void joinQualifiedName(LenientState& state) {
+    const bool typePosition = inTypePosition(state);
+    LenientToken joined = takeCompoundName();
+    // After a type it is the declarator's name; in a value, a value.
+    if (!typePosition && !state.baseList) joined.token = TOKEN_IDENTIFIER;
+    state.ahead.push_front(joined);
+}
+
+// rewriteFront for an identifier at the front.
+bool rewriteIdentifier(LenientState& state) {
+    const int next = peek(1).token;
+    const std::string_view word = textOf(state.ahead.front().value);
+    if (!mayRewriteIdentifier(state, word, next)) {
+        if (takesAsTypeName(state, next)) state.ahead.front().token = TOKEN_TYPEDEFname;
         return false;
     }
-    if (token == TOKEN_IDENTIFIER && state.baseList) {
+    if (next == TOKEN_CLCL && isName(peek(2).token)) {
+        joinQualifiedName(state);
+        return false;
+    }
+    if (state.baseList) {
         // A base class declared in a header that was not read.
-        if (peek(1).token == '<') {
+        if (next == '<') {
             state.ahead.push_front(takeCompoundName());
         } else {
             state.ahead.front().token = TOKEN_TYPEDEFname;
         }
         return false;
     }
-    if (token == TOKEN_IDENTIFIER) {
-        if (isWord(state.ahead.front(), "typename")) {
-            if (state.templateHeader > 0 && (state.last == '<' || state.last == ',')) {
-                state.ahead.front().token = TOKEN_CLASS;
-                return false;
-            }
-            take();
-            return true;
-        }
-        if (isWord(state.ahead.front(), "static_assert") && atDeclarationStart(state)) {
-            dropThroughSemicolon();
-            return true;
-        }
-        if (dropsMacroWord(state)) {
-            take();
-            return true;
-        }
-        if (peek(1).token == '<' && inTypePosition(state) && state.templateHeader == 0) {
-            LenientToken joined = takeCompoundName();
-            state.ahead.push_front(joined);
+    if (word == "typename") {
+        if (state.templateHeader > 0 && (state.last == '<' || state.last == ',')) {
+            state.ahead.front().token = TOKEN_CLASS;
             return false;
         }
-        retypeUnknownName(state);
+        take();
+        return true;
+    }
+    if (word == "static_assert" && atDeclarationStart(state)) {
+        dropThroughSemicolon();
+        return true;
+    }
+    if (dropsMacroWord(state, next)) {
+        take();
+        return true;
+    }
+    if (next == '<' && inTypePosition(state) && state.templateHeader == 0) {
+        LenientToken joined = takeCompoundName();
+        state.ahead.push_front(joined);
+        return false;
+    }
+    if (takesAsTypeName(state, next)) state.ahead.front().token = TOKEN_TYPEDEFname;
+    return false;
+}
+
+// Rewrites or drops the front token; true when the front changed and must
+// be looked at again.
+bool rewriteFront(LenientState& state) {
+    const int token = state.ahead.front().token;
+    if (token == TOKEN_IDENTIFIER) return rewriteIdentifier(state);
+    if (token == TOKEN_CLCL && startsQualifiedType(state)) {
+        joinQualifiedName(state);
         return false;
     }
     if (isClassKey(token)) {
@@ -492,7 +574,7 @@ bool opensDeclarationBody(const LenientState& state) {
              state.last == '=');
 }
 
-void noteHandedOver(LenientState& state, int token) {
+void noteStructure(LenientState& state, int token) {
     if (isClassKey(token)) state.classHead = true;
     if (token == ':' && state.classHead) state.baseList = true;
     if (token == TOKEN_BEGIN_ || token == ';' || token == '(' || token == TOKEN_RESUME) {
@@ -520,6 +602,10 @@ void noteHandedOver(LenientState& state, int token) {
             break;
         default: break;
     }
+}
+
+void noteHandedOver(LenientState& state, int token) {
+    if (changesStructure(token)) noteStructure(state, token);
     state.beforeLast = state.last;
     state.last = token;
 }
@@ -591,23 +677,50 @@ int skipDeclaration(LenientState& state, DeclValue& value) {
     return handOver(state, LenientToken(TOKEN_RESUME), value);
 }
 
-}  // namespace
-
-LenientState& lenientState() {
-    static LenientState state;
-    return state;
+// Hands over the front of the queue, once rewritten.
+int nextQueuedToken(LenientState& state, DeclValue& value) {
+    peek(0);
+    while (!passesUnchanged(state.ahead.front().token) && rewriteFront(state)) peek(0);
+    const int token = handOver(state, state.ahead.front(), value);
+    state.ahead.pop_front();
+    return token;
 }
 
-void resetLenientFilter() { lenientState() = LenientState(); }
+// An identifier just scanned into `value`: most names are handed over from
+// there once the token after them shows that no rewrite applies; the others
+// go into the queue first.
+int handOverIdentifier(LenientState& state, DeclValue& value) {
+    const std::string_view word = textOf(value);
+    if (wordRuleOf(word) == nullptr) {
+        const int next = peek(0).token;
+        if (!mayRewriteIdentifier(state, word, next)) {
+            const int token = takesAsTypeName(state, next) ? TOKEN_TYPEDEFname : TOKEN_IDENTIFIER;
+            noteHandedOver(state, token);
+            return token;
+        }
+    }
+    LenientToken name(TOKEN_IDENTIFIER);
+    name.value = value;
+    state.ahead.push_front(name);
+    filterWords(state.ahead.front());
+    return nextQueuedToken(state, value);
+}
+
+}  // namespace
+
+void resetLenientFilter() {
+    filterState = LenientState();
+    filterState.rawBraceBalance = &scannerState().rawBraceBalance;
+}
 
 void beginLenientRecovery() {
-    LenientState& state = lenientState();
+    LenientState& state = filterState;
     state.recovering = true;
     state.recoveryDepth = declarationBodyDepth(state, state.last == TOKEN_BEGIN_);
 }
 
 int nextLenientToken(DeclValue& value) {
-    LenientState& state = lenientState();
+    LenientState& state = filterState;
     followRawBraces(state);
     if (state.recovering) return skipDeclaration(state, value);
     if (state.last != TOKEN_RESUME) state.endHandedAgain = false;
@@ -618,17 +731,14 @@ int nextLenientToken(DeclValue& value) {
             noteHandedOver(state, token);
             return token;
         }
+        if (token == TOKEN_IDENTIFIER) return handOverIdentifier(state, value);
         LenientToken& scanned = state.ahead.emplace_back();
         scanned.token = token;
         scanned.value = value;
         state.reachedEnd = token == 0;
         filterWords(scanned);
     }
-    peek(0);
-    while (rewriteFront(state)) peek(0);
-    const int token = handOver(state, state.ahead.front(), value);
-    state.ahead.pop_front();
-    return token;
+    return nextQueuedToken(state, value);
 }
 
 }  // namespace zivrat

@@ -5,6 +5,7 @@
 // syntax error skips the declaration to its end.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <vector>
 
@@ -16,9 +17,13 @@ struct LenientToken {
     int token = 0;
     DeclValue value;
 
+    explicit LenientToken(int number = 0) { makeEmpty(number); }
+
     // An empty text keeps every copy of the value short.
-    explicit LenientToken(int number = 0) : token(number) {
+    void makeEmpty(int number) {
+        token = number;
         value.number = 0;
+        value.length = 0;
         value.text[0] = '\0';
     }
 };
@@ -27,32 +32,37 @@ struct LenientToken {
 // kept and reused instead of being allocated per token.
 class TokenQueue {
 public:
-    bool empty() const { return first_ == slots_.size(); }
-    std::size_t size() const { return slots_.size() - first_; }
+    bool empty() const { return first_ == end_; }
+    std::size_t size() const { return end_ - first_; }
     LenientToken& operator[](std::size_t index) { return slots_[first_ + index]; }
     LenientToken& front() { return slots_[first_]; }
-    LenientToken& back() { return slots_.back(); }
+    LenientToken& back() { return slots_[end_ - 1]; }
+    // Adds an empty token at the back.
     LenientToken& emplace_back() {
-        if (empty()) clear();
-        return slots_.emplace_back();
+        if (empty()) first_ = end_ = 0;
+        if (end_ == slots_.size()) slots_.emplace_back();
+        LenientToken& token = slots_[end_++];
+        token.makeEmpty(0);
+        return token;
     }
     void push_back(const LenientToken& token) { emplace_back() = token; }
     void push_front(const LenientToken& token) {
         if (first_ == 0) {
-            slots_.insert(slots_.begin(), token);
+            // The tokens in use move one slot up.
+            if (end_ == slots_.size()) slots_.emplace_back();
+            std::copy_backward(slots_.begin(), slots_.begin() + end_, slots_.begin() + end_ + 1);
+            ++end_;
+            slots_[0] = token;
         } else {
             slots_[--first_] = token;
         }
     }
     void pop_front() { ++first_; }
-    void clear() {
-        slots_.clear();
-        first_ = 0;
-    }
 
 private:
     std::vector<LenientToken> slots_;
     std::size_t first_ = 0;
+    std::size_t end_ = 0;
 };
 
 struct LenientState {
@@ -83,9 +93,9 @@ struct LenientState {
     bool endClosedBody = false;
     // The last token handed over was a "}" put back after a recovery.
     bool endHandedAgain = false;
+    // The scanner's count of braces read as raw text.
+    int* rawBraceBalance = nullptr;
 };
-
-LenientState& lenientState();
 
 // Starts the filter on a new input.
 void resetLenientFilter();
