@@ -95,6 +95,14 @@ TEST_F(HtmlText, TypeLinks) {
     EXPECT_EQ(linkText(&bar, "Foo<int>", "Foo<int>"), "<A HREF=\"Foo.html\">Foo&lt int&gt </A> ");
     runSettings().frames = true;
     EXPECT_EQ(linkText(&bar, "Foo*", "Foo*"), "<A HREF=\"Foo.html\" TARGET=\"_top\">Foo*</A> ");
+    runSettings().frames = false;
+
+    // Type texts are worked out once, but links follow the model of the
+    // moment: from input to input the class of a name comes and goes.
+    docModel().clear();
+    EXPECT_EQ(linkText(nullptr, "Foo*", "Foo*"), "Foo*");
+    addClass("Foo").pageFile = "doc7.htm";
+    EXPECT_EQ(linkText(nullptr, "Foo*", "Foo*"), "<A HREF=\"doc7.htm\">Foo*</A> ");
 }
 
 TEST_F(HtmlText, BaseListAndTemplateParameters) {
