@@ -113,7 +113,10 @@ bool hasParagraph(const std::string& text) { return text.find("<p>") != std::str
 
 std::string escapeHtml(const std::string& text) { return escapeCodeAs(text, "&lt ", "&gt "); }
 
-void writeCode(std::ostream& page, const std::string& text) { page << escapeCode(text); }
+void writeCode(std::ostream& page, const std::string& text) {
+    if (needsCodeEscape(text)) page << escapeCode(text);
+    else page << text;
+}
 
 std::string escapeProse(const std::string& text) {
     std::string escaped;

@@ -75,12 +75,13 @@ DataTag makeData(std::string_view name, std::string_view type, std::uint32_t sha
     return data;
 }
 
+// A plain object, not a function's static: grammar actions ask for it at
+// nearly every reduction.
+BuilderState theBuilderState;
+
 }  // namespace
 
-BuilderState& builderState() {
-    static BuilderState state;
-    return state;
-}
+BuilderState& builderState() { return theBuilderState; }
 
 const char* classKeyWord(std::uint32_t kind) {
     switch (kind) {

@@ -29,12 +29,16 @@ struct DeclValue {
     }
 
 private:
+    static constexpr std::uint32_t kShortText = 32;
+
     void copyFrom(const DeclValue& other) {
         number = other.number;
         // Bounded: a slot above the stack that a relocation did not copy
         // holds no valid length.
         length = other.length < kValueTextSize ? other.length : kValueTextSize - 1;
-        std::memcpy(text, other.text, length);
+        // Most texts are short: a fixed-size copy is a few moves, not a call.
+        if (length < kShortText) std::memcpy(text, other.text, kShortText);
+        else std::memcpy(text, other.text, length);
         text[length] = '\0';
     }
 };

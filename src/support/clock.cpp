@@ -1,5 +1,6 @@
 #include "support/clock.h"
 
+#include <array>
 #include <cstdio>
 #include <cstdlib>
 
@@ -23,14 +24,16 @@ std::tm localTimeOf(std::time_t when) {
 
 namespace {
 
-// Nearly every page of a run shows one and the same time: the text of the
-// last one asked is kept (the time zone is read once per process anyway).
-struct LastDate {
-    bool known = false;
-    std::time_t when = 0;
-    std::string text;
+// A page shows the time of its writing and the times of its source files,
+// and a run shows few different times: the texts of the last four are kept
+// (the time zone is read once per process anyway).
+struct KnownDates {
+    static constexpr std::size_t kKept = 4;
+    std::array<std::time_t, kKept> when{};
+    std::array<std::string, kKept> text;  // empty: not known
+    std::size_t next = 0;                 // the entry to replace next
 };
-LastDate lastDate;
+KnownDates knownDates;
 
 std::string formatDate(std::time_t when) {
     static const char* const kDays[] = {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"};
@@ -47,10 +50,15 @@ std::string formatDate(std::time_t when) {
 }  // namespace
 
 std::string dateText(std::time_t when) {
-    if (!lastDate.known || lastDate.when != when) {
-        lastDate = LastDate{true, when, formatDate(when)};
+    KnownDates& dates = knownDates;
+    for (std::size_t i = 0; i < KnownDates::kKept; ++i) {
+        if (!dates.text[i].empty() && dates.when[i] == when) return dates.text[i];
     }
-    return lastDate.text;
+    const std::size_t slot = dates.next;
+    dates.next = (slot + 1) % KnownDates::kKept;
+    dates.when[slot] = when;
+    dates.text[slot] = formatDate(when);
+    return dates.text[slot];
 }
 
 }  // namespace zivrat

@@ -10,17 +10,39 @@ bool opensEntity(const std::string& text, std::size_t at) {
     return std::isalpha(static_cast<unsigned char>(next)) != 0 || next == '#';
 }
 
+namespace {
+
+// The next "<", ">" or "&" from `at`, or the text's size.
+std::size_t nextSpecial(const std::string& text, std::size_t at) {
+    for (; at < text.size(); ++at) {
+        const char c = text[at];
+        if (c == '<' || c == '>' || c == '&') return at;
+    }
+    return at;
+}
+
+}  // namespace
+
 std::string escapeCodeAs(const std::string& text, const char* less, const char* greater) {
     std::string escaped;
-    escaped.reserve(text.size());
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        char c = text[at];
-        if (c == '<') escaped += less;
-        else if (c == '>') escaped += greater;
-        else if (c == '&' && opensEntity(text, at)) escaped += "&amp;";
-        else escaped += c;
+    escaped.reserve(text.size() + 8);
+    std::size_t from = 0;
+    for (std::size_t at = nextSpecial(text, 0); at < text.size(); at = nextSpecial(text, at + 1)) {
+        const char c = text[at];
+        if (c == '&' && !opensEntity(text, at)) continue;
+        escaped.append(text, from, at - from);
+        escaped += c == '<' ? less : c == '>' ? greater : "&amp;";
+        from = at + 1;
     }
+    escaped.append(text, from, std::string::npos);
     return escaped;
+}
+
+bool needsCodeEscape(const std::string& text) {
+    for (std::size_t at = nextSpecial(text, 0); at < text.size(); at = nextSpecial(text, at + 1)) {
+        if (text[at] != '&' || opensEntity(text, at)) return true;
+    }
+    return false;
 }
 
 std::string escapeCode(const std::string& text) { return escapeCodeAs(text, "&lt;", "&gt;"); }

@@ -12,6 +12,9 @@ namespace zivrat {
 // changes: "Pt& o" stays.
 std::string escapeCodeAs(const std::string& text, const char* less, const char* greater);
 
+// Whether escaping changes the text at all.
+bool needsCodeEscape(const std::string& text);
+
 // The same with "&lt;" and "&gt;".
 std::string escapeCode(const std::string& text);
 

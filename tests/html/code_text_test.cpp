@@ -36,6 +36,12 @@ TEST_F(CodeText, AnglesAndAmpersandsThatStartEntities) {
     // The spaced form of type links keeps its bytes and gains only the "&".
     EXPECT_EQ(escapeHtml("map<int, char>"), "map&lt int, char&gt ");
     EXPECT_EQ(escapeHtml("List<T&x>"), "List&lt T&amp;x&gt ");
+    // Code written straight to a page follows the same rule.
+    for (const char* text : {"a && b&", "Pt &o", "plain_name", "x<y>"}) {
+        std::ostringstream page;
+        writeCode(page, text);
+        EXPECT_EQ(page.str(), escapeCode(text)) << text;
+    }
 }
 
 TEST_F(CodeText, ProseKeepsKnownTagsAndEntities) {

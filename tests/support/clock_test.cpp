@@ -1,5 +1,5 @@
 // Date texts of pages: the text of each time, whatever the order of the
-// times asked (the last one is kept).
+// times asked (the last few are kept).
 #include <gtest/gtest.h>
 
 #include <time.h>
@@ -21,6 +21,14 @@ TEST(DateText, EachTimeHasItsOwnTextInAnyOrder) {
     EXPECT_EQ(dateText(0), epoch);
     EXPECT_EQ(dateText(0), epoch);
     EXPECT_EQ(dateText(883990987), later);
+    // More times than are kept, in turns.
+    const char* const days[] = {"Thu Jan  1", "Fri Jan  2", "Sat Jan  3",
+                                "Sun Jan  4", "Mon Jan  5", "Tue Jan  6"};
+    for (int round = 0; round < 3; ++round) {
+        for (std::time_t day = 0; day < 6; ++day) {
+            EXPECT_EQ(dateText(day * 86400).substr(0, 10), days[day]) << day;
+        }
+    }
 }
 
 }  // namespace
