@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <unordered_map>
 
 #include "ground/input_tracking.h"
 #include "ground/messages.h"
@@ -136,71 +135,53 @@ const char* accessWord(std::uint32_t code) {
     return code < 6 ? kWords[code] : "Unknow Access Tag";
 }
 
-std::size_t findWord(const std::string& text, const std::string& word, std::size_t from) {
-    for (std::size_t at = text.find(word, from); at != std::string::npos;
+std::size_t findWord(std::string_view text, std::string_view word, std::size_t from) {
+    for (std::size_t at = text.find(word, from); at != std::string_view::npos;
          at = text.find(word, at + 1)) {
         bool alone = (at == 0 || !isIdentifierCharacter(text[at - 1])) &&
                      (at + word.size() == text.size() ||
                       !isIdentifierCharacter(text[at + word.size()]));
         if (alone) return at;
     }
-    return std::string::npos;
-}
-
-std::string classNameInType(const std::string& type) {
-    std::string name = type;
-    for (char stop : {'*', '&', '<', '('}) {
-        std::size_t cut = name.find(stop);
-        if (cut != std::string::npos) name.erase(cut);
-    }
-    while (!name.empty() && name.back() == ' ') name.pop_back();
-    // Each specifier is skipped with the one character after it, wherever
-    // it stands in what remains.
-    static const char* const kSpecifiers[] = {"const", "inline", "static", "virtual", "friend"};
-    for (const char* specifier : kSpecifiers) {
-        std::string word = specifier;
-        std::size_t at = findWord(name, word);
-        if (at != std::string::npos) name.erase(0, std::min(name.size(), at + word.size() + 1));
-    }
-    return name;
+    return std::string_view::npos;
 }
 
 namespace {
 
-// Type texts repeat from member to member and from page to page: the class
-// name a type names and the text a type shows depend on the text alone and
-// are worked out once. Bounded, so that memory stays flat on any input.
-struct TypeTexts {
-    static constexpr std::size_t kMostKept = 4096;
-    std::unordered_map<std::string, std::string> classNames;
-    std::unordered_map<std::string, std::string> shown;
-};
-TypeTexts typeTexts;
-
-const std::string& rememberedText(std::unordered_map<std::string, std::string>& texts,
-                                  const std::string& key,
-                                  std::string (*work)(const std::string&)) {
-    auto known = texts.find(key);
-    if (known != texts.end()) return known->second;
-    if (texts.size() >= TypeTexts::kMostKept) texts.clear();
-    return texts.emplace(key, work(key)).first->second;
-}
-
-std::string shownType(const std::string& display) {
-    return removeWord(escapeHtml(display), "inline");
+// What classNameInType keeps of a type, as a view into it.
+std::string_view classNameView(std::string_view name) {
+    // Cutting at the first of each stop in turn is cutting at the first of any.
+    name = name.substr(0, name.find_first_of("*&<("));
+    while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    // Each specifier is skipped with the one character after it, wherever
+    // it stands in what remains.
+    for (std::string_view word : {"const", "inline", "static", "virtual", "friend"}) {
+        std::size_t at = findWord(name, word);
+        if (at != std::string_view::npos) {
+            name.remove_prefix(std::min(name.size(), at + word.size() + 1));
+        }
+    }
+    return name;
 }
 
 }  // namespace
 
+std::string classNameInType(const std::string& type) { return std::string(classNameView(type)); }
+
 const ClassTag* findClassForType(const std::string& type) {
-    const std::string& name = rememberedText(typeTexts.classNames, type, classNameInType);
+    const std::string name(classNameView(type));
     if (name == kAnonymousClassName) return nullptr;
     return docModel().findClass(name);
 }
 
 void writeTypeLink(std::ostream& page, const ClassTag* current, const std::string& type,
                    const std::string& display) {
-    const std::string& shown = rememberedText(typeTexts.shown, display, shownType);
+    // Most types show as they are written.
+    const bool plain = display.find_first_of("<>&") == std::string::npos &&
+                       display.find("inline") == std::string::npos;
+    std::string escaped;
+    if (!plain) escaped = removeWord(escapeHtml(display), "inline");
+    const std::string& shown = plain ? display : escaped;
     const ClassTag* target = findClassForType(type);
     if (target == nullptr || target == current) {
         page << shown;

@@ -7,6 +7,7 @@
 #include <ostream>
 #include <sstream>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/model.h"
@@ -31,7 +32,7 @@ const char* accessWord(std::uint32_t code);
 
 // The position of the first occurrence of `word` at or after `from` that
 // stands alone (no letter, digit or "_" right before or after it), or npos.
-std::size_t findWord(const std::string& text, const std::string& word, std::size_t from = 0);
+std::size_t findWord(std::string_view text, std::string_view word, std::size_t from = 0);
 
 // The class name that a type text names: cut at "*", "&", "<" and "(",
 // trailing blanks removed, leading specifiers skipped.
