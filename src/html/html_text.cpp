@@ -341,7 +341,7 @@ PageFile::~PageFile() { close(); }
 
 bool PageFile::open(const std::string& pageName) {
     close();
-    text_.str(std::string());
+    text_.clear();
     PageOpening opening = output_.open(runSettings().htmlPath, pageName, notePageWrite);
     if (opening == PageOpening::kOutsideFolder) {
         throw yError("page '" + pageName + "' would be written outside the output folder: refused\n",
@@ -354,7 +354,7 @@ bool PageFile::open(const std::string& pageName) {
 void PageFile::close() {
     if (!open_) return;
     open_ = false;
-    output_.close(text_.str());
+    output_.close(text_.take());
 }
 
 FramePageNames nameFramePages(DocModel& model, const ClassTag& tag) {

@@ -104,6 +104,31 @@ std::string pagePath(const std::string& pageName);
 // A page of the HTML directory, built in memory and handed to the file
 // system whole when it is closed or destroyed: a page whose writer a break
 // stops keeps what was written until then.
+// The text of a page under construction: appended straight to a string
+// that is handed over whole when the page is closed.
+class PageText : public std::streambuf {
+public:
+    std::string take() { return std::move(text_); }
+    // Starts a page; most pages fit the first few kilobytes.
+    void clear() {
+        text_.clear();
+        text_.reserve(8192);
+    }
+
+protected:
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        text_.append(text, static_cast<std::size_t>(count));
+        return count;
+    }
+    int_type overflow(int_type c) override {
+        if (!traits_type::eq_int_type(c, traits_type::eof())) text_ += traits_type::to_char_type(c);
+        return traits_type::not_eof(c);
+    }
+
+private:
+    std::string text_;
+};
+
 class PageFile : public std::ostream {
 public:
     PageFile();
@@ -116,7 +141,7 @@ public:
     void close();
 
 private:
-    std::stringbuf text_;
+    PageText text_;
     PageOutput output_;
     bool open_ = false;
 };
