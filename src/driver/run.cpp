@@ -241,6 +241,8 @@ int processOneInput(const std::string& input) {
         fileToParse = temporaryFileName();
         if (settings.keepTemporary) {
             currentOutput() << "temporary preprocessed file : " << fileToParse << std::endl;
+        } else {
+            holdInMemory(fileToParse);
         }
         std::size_t leading = ppArgs.size();
         ppArgs.push_back("-o");

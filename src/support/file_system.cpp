@@ -5,8 +5,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -115,6 +117,17 @@ struct CachedTime {
     std::time_t when;
 };
 
+// A scratch file held in memory: the buffer its write stream filled, ours
+// once the stream is closed.
+struct HeldFile {
+    char* text = nullptr;
+    std::size_t size = 0;
+    HeldFile() = default;
+    HeldFile(const HeldFile&) = delete;
+    HeldFile& operator=(const HeldFile&) = delete;
+    ~HeldFile() { std::free(text); }
+};
+
 struct FileSeamState {
     FileSystem* fileSystem = &diskFileSystem();
     bool inRun = false;
@@ -124,6 +137,8 @@ struct FileSeamState {
     // Pages written in this run, and those written again and kept back.
     std::unordered_set<std::string> writtenPages;
     std::map<std::string, std::string> pendingPages;
+    // Scratch files of the run that never reach the file system.
+    std::unordered_map<std::string, std::unique_ptr<HeldFile>> heldFiles;
 };
 
 FileSeamState& seamState() {
@@ -206,13 +221,42 @@ void endFileRun() {
         state.fileSystem->writeWhole(path, content);
     }
     state.pendingPages.clear();
+    state.heldFiles.clear();
     state.modificationTimes.clear();
     state.listedFolders.clear();
     state.writtenPages.clear();
     state.inRun = false;
 }
 
+namespace {
+
+HeldFile* heldFile(const std::string& path) {
+    auto& held = seamState().heldFiles;
+    if (held.empty()) return nullptr;
+    auto found = held.find(path);
+    return found == held.end() ? nullptr : found->second.get();
+}
+
+// A stream that fills the held file anew, or reads what it holds.
+std::FILE* openHeldStream(HeldFile& file, const char* mode) {
+    if (opensForWriting(mode)) {
+        std::free(file.text);
+        file.text = nullptr;
+        file.size = 0;
+        return ::open_memstream(&file.text, &file.size);
+    }
+    static char nothing[1] = {'\0'};
+    return ::fmemopen(file.text != nullptr ? file.text : nothing, file.size, "r");
+}
+
+}  // namespace
+
+void holdInMemory(const std::string& path) {
+    seamState().heldFiles[path] = std::make_unique<HeldFile>();
+}
+
 std::FILE* openFileStream(const std::string& path, const char* mode) {
+    if (HeldFile* held = heldFile(path)) return openHeldStream(*held, mode);
     settle(path);
     std::FILE* stream = seamState().fileSystem->openStream(path, mode);
     if (stream != nullptr && opensForWriting(mode)) noteChange(path, true);
@@ -240,6 +284,7 @@ bool writeWholeFile(const std::string& path, const std::string& content) {
 
 bool removeFile(const std::string& path) {
     FileSeamState& state = seamState();
+    if (state.heldFiles.erase(path) != 0) return true;
     state.pendingPages.erase(path);
     bool removed = state.fileSystem->remove(path);
     if (removed) noteChange(path, false);

@@ -61,6 +61,12 @@ void useFileSystem(FileSystem* replacement);
 void beginFileRun();
 void endFileRun();
 
+// The file at `path` lives in memory, not in the file system, until it is
+// removed or the run ends: a scratch file that only this program reads (the
+// preprocessed text of an input on its way to the parser). Its streams are
+// opened as any other file's.
+void holdInMemory(const std::string& path);
+
 std::FILE* openFileStream(const std::string& path, const char* mode);
 bool readWholeFile(const std::string& path, std::string& content);
 // For files that are mostly missing (companion files): within a run the

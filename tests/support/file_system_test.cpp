@@ -140,5 +140,40 @@ TEST_F(FileSeam, StreamsReadWriteAndSeekThroughTheSeam) {
     EXPECT_EQ(openFileStream("absent.bin", "rb"), nullptr);
 }
 
+TEST_F(FileSeam, AFileHeldInMemoryNeverReachesTheFileSystem) {
+    beginFileRun();
+    holdInMemory("zvpp0.tmp");
+    std::FILE* out = openFileStream("zvpp0.tmp", "w");
+    ASSERT_NE(out, nullptr);
+    std::fputs("class A { int a; };\n", out);
+    std::fclose(out);
+    // Read twice, as a whole and from the start again.
+    for (int pass = 0; pass < 2; ++pass) {
+        std::FILE* in = openFileStream("zvpp0.tmp", "rb");
+        ASSERT_NE(in, nullptr);
+        char text[64] = {};
+        EXPECT_EQ(std::fread(text, 1, sizeof text - 1, in), 20u);
+        EXPECT_STREQ(text, "class A { int a; };\n");
+        std::fclose(in);
+    }
+    // Written again, it holds only the new text; an empty one reads as empty.
+    out = openFileStream("zvpp0.tmp", "w");
+    std::fclose(out);
+    std::FILE* in = openFileStream("zvpp0.tmp", "rb");
+    ASSERT_NE(in, nullptr);
+    EXPECT_EQ(std::fgetc(in), EOF);
+    std::fclose(in);
+    EXPECT_TRUE(removeFile("zvpp0.tmp"));
+    EXPECT_EQ(timesOpened("zvpp0.tmp"), 0);
+    EXPECT_EQ(seam.memory.files.count("zvpp0.tmp"), 0u);
+    // Once removed, the name is the file system's again.
+    EXPECT_EQ(openFileStream("zvpp0.tmp", "rb"), nullptr);
+
+    // The end of a run drops what is still held.
+    holdInMemory("zvpp1.tmp");
+    endFileRun();
+    EXPECT_EQ(openFileStream("zvpp1.tmp", "rb"), nullptr);
+}
+
 }  // namespace
 }  // namespace zivrat::test
