@@ -92,24 +92,24 @@ void writeFunctionSection(std::ostream& page, const ClassTag& tag, const std::st
     page << "</ul>\n";
 }
 
-void writeParameters(std::ostream& page, const ClassTag* tag, const FunctionTag& function) {
+void appendParameters(std::string& text, const ClassTag* tag, const FunctionTag& function) {
     bool first = true;
     for (const DataTag& param : function.params) {
-        if (!first) page << ", ";
+        if (!first) text += ", ";
         first = false;
-        writeTypeLink(page, tag, param.type, param.type);
+        appendTypeLink(text, tag, param.type, param.type);
         // A function-pointer parameter's type holds the whole declaration.
         if (param.flags != FunctionPointerShape) {
-            page << " ";
-            writeCode(page, param.name);
+            text += ' ';
+            appendCode(text, param.name);
         }
     }
 }
 
-void writeBoldName(std::ostream& page, const FunctionTag& function) {
-    page << "<b>";
-    writeCode(page, function.name);
-    page << "</b>";
+void appendBoldName(std::string& text, const FunctionTag& function) {
+    text += "<b>";
+    appendCode(text, function.name);
+    text += "</b>";
 }
 
 void writePageStart(std::ostream& page, const ClassTag& tag) {
@@ -189,14 +189,21 @@ void writeDataSections(std::ostream& page, const ClassTag& tag) {
     }
 }
 
+// Items are put together first and reach the page in one insert: pages
+// hold thousands of them.
+constexpr std::size_t kItemSize = 256;
+
 void writeDataItem(std::ostream& page, const ClassTag& tag, const DataTag& member) {
-    page << "<li><font size=4>";
-    writeTypeLink(page, &tag, member.type, member.type);
-    if (member.flags == PointerShape) page << "*";
-    else if (member.flags == ReferenceShape) page << "&";
-    page << " ";
-    writeCode(page, member.name);
-    page << " ;</font>\n";
+    std::string item;
+    item.reserve(kItemSize);
+    item += "<li><font size=4>";
+    appendTypeLink(item, &tag, member.type, member.type);
+    if (member.flags == PointerShape) item += '*';
+    else if (member.flags == ReferenceShape) item += '&';
+    item += ' ';
+    appendCode(item, member.name);
+    item += " ;</font>\n";
+    page << item;
     writeDescription(page, member.description, false);
 }
 
@@ -214,26 +221,31 @@ void writeFunctionSections(std::ostream& page, const ClassTag& tag) {
 }
 
 void writeFunctionItem(std::ostream& page, const ClassTag* tag, const FunctionTag& function) {
-    page << "<li><font size=4>";
+    std::string item;
+    item.reserve(kItemSize);
+    item += "<li><font size=4>";
     if ((function.flags & FunctionPointer) != 0) {
-        writeTypeLink(page, tag, function.returnType, function.returnType);
-        page << " (*";
-        writeBoldName(page, function);
-        page << ") ( ";
+        appendTypeLink(item, tag, function.returnType, function.returnType);
+        item += " (*";
+        appendBoldName(item, function);
+        item += ") ( ";
     } else {
-        if ((function.flags & Ordinary) == 0) page << "<i>" << accessWord(function.access) << "</i> ";
-        if (function.hasBody) page << "inline ";
-        writeTypeLink(page, tag, function.returnType, function.returnType);
-        page << " ";
-        if ((function.flags & Destructor) != 0) page << "~ ";
-        writeBoldName(page, function);
-        page << " ( ";
+        if ((function.flags & Ordinary) == 0) {
+            item.append("<i>").append(accessWord(function.access)).append("</i> ");
+        }
+        if (function.hasBody) item += "inline ";
+        appendTypeLink(item, tag, function.returnType, function.returnType);
+        item += ' ';
+        if ((function.flags & Destructor) != 0) item += "~ ";
+        appendBoldName(item, function);
+        item += " ( ";
     }
-    writeParameters(page, tag, function);
-    page << ") ";
-    if (function.isConst) page << "const ";
-    if (function.isPure) page << "= 0";
-    page << ";</font>\n";
+    appendParameters(item, tag, function);
+    item += ") ";
+    if (function.isConst) item += "const ";
+    if (function.isPure) item += "= 0";
+    item += ";</font>\n";
+    page << item;
     writeDescription(page, function.description, false);
 }
 

@@ -117,6 +117,11 @@ void writeCode(std::ostream& page, const std::string& text) {
     else page << text;
 }
 
+void appendCode(std::string& text, const std::string& code) {
+    if (needsCodeEscape(code)) text += escapeCode(code);
+    else text += code;
+}
+
 std::string escapeProse(const std::string& text) {
     std::string escaped;
     escaped.reserve(text.size());
@@ -135,9 +140,12 @@ const char* accessWord(std::uint32_t code) {
     return code < 6 ? kWords[code] : "Unknow Access Tag";
 }
 
+// Texts and words are short (types and specifiers): a plain loop over the
+// first character beats the library's search.
 std::size_t findWord(std::string_view text, std::string_view word, std::size_t from) {
-    for (std::size_t at = text.find(word, from); at != std::string_view::npos;
-         at = text.find(word, at + 1)) {
+    if (word.empty() || word.size() > text.size()) return std::string_view::npos;
+    for (std::size_t at = from; at + word.size() <= text.size(); ++at) {
+        if (text[at] != word[0] || text.compare(at, word.size(), word) != 0) continue;
         bool alone = (at == 0 || !isIdentifierCharacter(text[at - 1])) &&
                      (at + word.size() == text.size() ||
                       !isIdentifierCharacter(text[at + word.size()]));
@@ -151,7 +159,12 @@ namespace {
 // What classNameInType keeps of a type, as a view into it.
 std::string_view classNameView(std::string_view name) {
     // Cutting at the first of each stop in turn is cutting at the first of any.
-    name = name.substr(0, name.find_first_of("*&<("));
+    std::size_t stop = 0;
+    while (stop < name.size() && name[stop] != '*' && name[stop] != '&' && name[stop] != '<' &&
+           name[stop] != '(') {
+        ++stop;
+    }
+    name = name.substr(0, stop);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
     // Each specifier is skipped with the one character after it, wherever
     // it stands in what remains.
@@ -174,21 +187,27 @@ const ClassTag* findClassForType(const std::string& type) {
     return docModel().findClass(name);
 }
 
-void writeTypeLink(std::ostream& page, const ClassTag* current, const std::string& type,
-                   const std::string& display) {
+void appendTypeLink(std::string& text, const ClassTag* current, const std::string& type,
+                    const std::string& display) {
     // Most types show as they are written.
-    const bool plain = display.find_first_of("<>&") == std::string::npos &&
-                       display.find("inline") == std::string::npos;
+    const bool plain = !needsCodeEscape(display) && display.find("inline") == std::string::npos;
     std::string escaped;
     if (!plain) escaped = removeWord(escapeHtml(display), "inline");
     const std::string& shown = plain ? display : escaped;
     const ClassTag* target = findClassForType(type);
     if (target == nullptr || target == current) {
-        page << shown;
+        text += shown;
         return;
     }
-    page << "<A HREF=\"" << target->pageFile << "\""
-         << (runSettings().frames ? " TARGET=\"_top\">" : ">") << shown << "</A> ";
+    text.append("<A HREF=\"").append(target->pageFile).append("\"");
+    text.append(runSettings().frames ? " TARGET=\"_top\">" : ">").append(shown).append("</A> ");
+}
+
+void writeTypeLink(std::ostream& page, const ClassTag* current, const std::string& type,
+                   const std::string& display) {
+    std::string text;
+    appendTypeLink(text, current, type, display);
+    page << text;
 }
 
 void writeBaseList(std::ostream& page, const ClassTag& tag) {

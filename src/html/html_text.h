@@ -21,6 +21,8 @@ namespace zivrat {
 std::string escapeHtml(const std::string& text);
 // Writes code text into a page.
 void writeCode(std::ostream& page, const std::string& text);
+// The same, appended to a text under construction.
+void appendCode(std::string& text, const std::string& code);
 
 // Text written as HTML on purpose (descriptions, examples): a "<" that opens
 // no known tag becomes "&lt;", a "&" before a letter or "#" that starts no
@@ -46,6 +48,8 @@ const ClassTag* findClassForType(const std::string& type);
 // names unless that is the current class (which may be null).
 void writeTypeLink(std::ostream& page, const ClassTag* current, const std::string& type,
                    const std::string& display);
+void appendTypeLink(std::string& text, const ClassTag* current, const std::string& type,
+                    const std::string& display);
 
 // The base classes with their access words.
 void writeBaseList(std::ostream& page, const ClassTag& tag);

@@ -97,7 +97,10 @@ void NameList::addFront(const std::string& name) {
     ++counts_[name];
 }
 
-bool NameList::contains(const std::string& name) const { return counts_.count(name) != 0; }
+// Most lists (template parameters) are empty: no hash is worked out then.
+bool NameList::contains(const std::string& name) const {
+    return !counts_.empty() && counts_.count(name) != 0;
+}
 
 void NameList::dropFront() {
     if (names_.empty()) return;
