@@ -295,8 +295,8 @@ Preprocessor::IncludeSearch Preprocessor::searchInclude(const std::string& name,
 
 std::FILE* Preprocessor::openCandidate(const std::string& path) const {
     noteFileRead(path);
-    if (isDirectory(path)) return nullptr;
-    return openFileStream(path, "rb");
+    if (isSourceFolder(path)) return nullptr;
+    return openSourceStream(path);
 }
 
 std::size_t Preprocessor::nextSearchSlot() const {

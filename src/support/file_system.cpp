@@ -139,7 +139,15 @@ struct FileSeamState {
     std::map<std::string, std::string> pendingPages;
     // Scratch files of the run that never reach the file system.
     std::unordered_map<std::string, std::unique_ptr<HeldFile>> heldFiles;
+    // Source files opened again within the run (headers that many inputs
+    // include): how often each was opened, and the contents kept from the
+    // second opening on, within a bound.
+    std::unordered_map<std::string, int> sourceOpenings;
+    std::unordered_map<std::string, std::string> sourceTexts;
+    std::size_t sourceBytes = 0;
 };
+
+constexpr std::size_t kMostSourceBytes = 16 << 20;
 
 FileSeamState& seamState() {
     static FileSeamState state;
@@ -165,6 +173,12 @@ std::unordered_set<std::string>* listingOf(const std::string& folder) {
 void noteChange(const std::string& path, bool exists) {
     FileSeamState& state = seamState();
     state.modificationTimes.erase(path);
+    state.sourceOpenings.erase(path);
+    auto kept = state.sourceTexts.find(path);
+    if (kept != state.sourceTexts.end()) {
+        state.sourceBytes -= kept->second.size();
+        state.sourceTexts.erase(kept);
+    }
     const std::string folder = directoryPrefix(path);
     if (auto* names = listingOf(folder)) {
         const std::string name = path.substr(folder.size());
@@ -222,6 +236,9 @@ void endFileRun() {
     }
     state.pendingPages.clear();
     state.heldFiles.clear();
+    state.sourceOpenings.clear();
+    state.sourceTexts.clear();
+    state.sourceBytes = 0;
     state.modificationTimes.clear();
     state.listedFolders.clear();
     state.writtenPages.clear();
@@ -237,6 +254,12 @@ HeldFile* heldFile(const std::string& path) {
     return found == held.end() ? nullptr : found->second.get();
 }
 
+// A stream that reads text in memory.
+std::FILE* openMemory(const char* text, std::size_t size) {
+    static char nothing[1] = {'\0'};
+    return ::fmemopen(size == 0 ? nothing : const_cast<char*>(text), size, "r");
+}
+
 // A stream that fills the held file anew, or reads what it holds.
 std::FILE* openHeldStream(HeldFile& file, const char* mode) {
     if (opensForWriting(mode)) {
@@ -245,11 +268,43 @@ std::FILE* openHeldStream(HeldFile& file, const char* mode) {
         file.size = 0;
         return ::open_memstream(&file.text, &file.size);
     }
-    static char nothing[1] = {'\0'};
-    return ::fmemopen(file.text != nullptr ? file.text : nothing, file.size, "r");
+    return openMemory(file.text, file.size);
 }
 
 }  // namespace
+
+namespace {
+
+// The content of a source file opened for the second time in a run, kept
+// while the bound allows; null when it is not kept.
+const std::string* keptSourceText(const std::string& path) {
+    FileSeamState& state = seamState();
+    auto kept = state.sourceTexts.find(path);
+    if (kept != state.sourceTexts.end()) return &kept->second;
+    int& openings = state.sourceOpenings[path];
+    if (++openings != 2) return nullptr;
+    std::string text;
+    if (!state.fileSystem->readWhole(path, text)) return nullptr;
+    if (state.sourceBytes + text.size() > kMostSourceBytes) return nullptr;
+    state.sourceBytes += text.size();
+    return &state.sourceTexts.emplace(path, std::move(text)).first->second;
+}
+
+}  // namespace
+
+std::FILE* openSourceStream(const std::string& path) {
+    FileSeamState& state = seamState();
+    if (state.inRun && state.pendingPages.count(path) == 0) {
+        if (const std::string* text = keptSourceText(path)) return openMemory(text->data(), text->size());
+    }
+    return openFileStream(path, "rb");
+}
+
+bool isSourceFolder(const std::string& path) {
+    const FileSeamState& state = seamState();
+    if (state.inRun && state.sourceTexts.count(path) != 0) return false;
+    return isDirectory(path);
+}
 
 void holdInMemory(const std::string& path) {
     seamState().heldFiles[path] = std::make_unique<HeldFile>();

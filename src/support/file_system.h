@@ -68,6 +68,13 @@ void endFileRun();
 void holdInMemory(const std::string& path);
 
 std::FILE* openFileStream(const std::string& path, const char* mode);
+// A source file (an input or an include) opened for reading. Within a run a
+// file opened again is served from memory: sources do not change while
+// they are documented, and headers that every input includes are read once.
+std::FILE* openSourceStream(const std::string& path);
+// Whether a source path names a folder; known without asking for a source
+// kept in memory.
+bool isSourceFolder(const std::string& path);
 bool readWholeFile(const std::string& path, std::string& content);
 // For files that are mostly missing (companion files): within a run the
 // folder is listed once, and a name that is not in it is not looked for.

@@ -140,6 +140,37 @@ TEST_F(FileSeam, StreamsReadWriteAndSeekThroughTheSeam) {
     EXPECT_EQ(openFileStream("absent.bin", "rb"), nullptr);
 }
 
+std::string readStream(std::FILE* stream) {
+    std::string text;
+    if (stream == nullptr) return "(none)";
+    for (int c = std::fgetc(stream); c != EOF; c = std::fgetc(stream)) text += static_cast<char>(c);
+    std::fclose(stream);
+    return text;
+}
+
+TEST_F(FileSeam, ASourceOpenedAgainInARunIsServedFromMemory) {
+    seam.memory.files["common.h"] = "int shared;\n";
+    beginFileRun();
+    for (int input = 0; input < 4; ++input) {
+        EXPECT_EQ(readStream(openSourceStream("common.h")), "int shared;\n") << input;
+    }
+    // Opened once, then read once whole on the second opening.
+    EXPECT_EQ(timesOpened("common.h"), 2);
+    EXPECT_FALSE(isSourceFolder("common.h"));
+    // A change through the seam is seen at the next opening.
+    ASSERT_TRUE(writeWholeFile("common.h", "int changed;\n"));
+    EXPECT_EQ(readStream(openSourceStream("common.h")), "int changed;\n");
+    EXPECT_EQ(readStream(openSourceStream("missing.h")), "(none)");
+    EXPECT_EQ(readStream(openSourceStream("missing.h")), "(none)");
+    endFileRun();
+
+    // Outside a run every opening reaches the file system.
+    const int before = timesOpened("common.h");
+    readStream(openSourceStream("common.h"));
+    readStream(openSourceStream("common.h"));
+    EXPECT_EQ(timesOpened("common.h"), before + 2);
+}
+
 TEST_F(FileSeam, AFileHeldInMemoryNeverReachesTheFileSystem) {
     beginFileRun();
     holdInMemory("zvpp0.tmp");
