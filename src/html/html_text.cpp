@@ -156,6 +156,19 @@ std::size_t findWord(std::string_view text, std::string_view word, std::size_t f
 
 namespace {
 
+// Whether a word of the text starts as a specifier does: most type names
+// hold none, and need no search for each.
+bool mayHoldSpecifier(std::string_view text) {
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (at > 0 && isIdentifierCharacter(text[at - 1])) continue;
+        switch (text[at]) {
+            case 'c': case 'i': case 's': case 'v': case 'f': return true;
+            default: break;
+        }
+    }
+    return false;
+}
+
 // What classNameInType keeps of a type, as a view into it.
 std::string_view classNameView(std::string_view name) {
     // Cutting at the first of each stop in turn is cutting at the first of any.
@@ -166,6 +179,7 @@ std::string_view classNameView(std::string_view name) {
     }
     name = name.substr(0, stop);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
+    if (!mayHoldSpecifier(name)) return name;
     // Each specifier is skipped with the one character after it, wherever
     // it stands in what remains.
     for (std::string_view word : {"const", "inline", "static", "virtual", "friend"}) {

@@ -12,12 +12,13 @@ bool opensEntity(const std::string& text, std::size_t at) {
 
 namespace {
 
+// "<", ">" and "&" are the only characters that escaping may change; all
+// three lie below '?' and a single comparison passes most characters over.
+bool mayNeedEscape(char c) { return static_cast<unsigned char>(c) < '?' && (c == '<' || c == '>' || c == '&'); }
+
 // The next "<", ">" or "&" from `at`, or the text's size.
 std::size_t nextSpecial(const std::string& text, std::size_t at) {
-    for (; at < text.size(); ++at) {
-        const char c = text[at];
-        if (c == '<' || c == '>' || c == '&') return at;
-    }
+    while (at < text.size() && !mayNeedEscape(text[at])) ++at;
     return at;
 }
 
