@@ -197,7 +197,7 @@ std::string classNameInType(const std::string& type) { return std::string(classN
 
 const ClassTag* findClassForType(const std::string& type) {
     const std::string name(classNameView(type));
-    if (name == kAnonymousClassName) return nullptr;
+    if (isAnonymousClassName(name)) return nullptr;
     return docModel().findClass(name);
 }
 

@@ -7,8 +7,6 @@
 
 namespace zivrat {
 
-const char* const kAnonymousClassName = "dumCl__";
-
 namespace {
 
 std::string lowerCase(std::string text) {
@@ -152,7 +150,7 @@ void DocModel::renameClass(ClassTag& tag, const std::string& name) {
 }
 
 ClassTag* DocModel::findClass(const std::string& name) const {
-    if (name == kAnonymousClassName) {
+    if (isAnonymousClassName(name)) {
         for (const auto& tag : classes) {
             if (tag->name == name) return tag.get();
         }

@@ -7,6 +7,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <vector>
 
@@ -56,7 +57,13 @@ enum DataShape : std::uint32_t {
 };
 
 // The placeholder name of an anonymous class until a typedef names it.
-extern const char* const kAnonymousClassName;
+inline constexpr const char* kAnonymousClassName = "dumCl__";
+// Whether a name is that of the anonymous class: asked of nearly every name,
+// and most names differ in length.
+inline bool isAnonymousClassName(std::string_view name) {
+    constexpr std::string_view kName = kAnonymousClassName;
+    return name == kName;
+}
 
 struct DataTag {
     std::string name;
@@ -104,7 +111,7 @@ struct ClassTag {
 
     bool isAbstract() const;
     MemberCounters counters() const;
-    bool isAnonymous() const { return name == kAnonymousClassName; }
+    bool isAnonymous() const { return isAnonymousClassName(name); }
 };
 
 struct FileTag {

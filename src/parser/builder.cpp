@@ -96,7 +96,7 @@ bool registerClass(const std::string& name, std::uint32_t kind) {
     BuilderState& state = builderState();
     DocModel& model = docModel();
     state.excluded = false;
-    const bool anonymous = name == kAnonymousClassName;
+    const bool anonymous = isAnonymousClassName(name);
     if (!anonymous) {
         const bool excluded = isExcludedByConfiguration(name);
         std::ostream& out = currentOutput();
@@ -164,7 +164,7 @@ void beginClass(const std::string& knownName, const std::string& name, std::uint
     // that the end of the definition returns to it.
     pushClass();
     const bool excluded = registerClass(name, kind);
-    if (!excluded && name != kAnonymousClassName) attachClassComment();
+    if (!excluded && !isAnonymousClassName(name)) attachClassComment();
 }
 
 void beginTemplateClass(const std::string& name, std::uint32_t kind, bool withBody) {
@@ -393,7 +393,7 @@ void clearTemplateParamNames() { docModel().templateParamNames.clear(); }
 bool renameAnonymousKnownName(const std::string& name) {
     NameList& names = docModel().knownTypeNames;
     const std::string* front = names.front();
-    if (front == nullptr || *front != kAnonymousClassName) return false;
+    if (front == nullptr || !isAnonymousClassName(*front)) return false;
     names.renameFront(name);
     return true;
 }

@@ -143,7 +143,7 @@ void Preprocessor::openSource(const std::string& name) {
     sourceName_ = name;
     IncludeLevel& level = levels_[0];
     noteFileRead(name);
-    level.file = name.empty() ? nullptr : openFileStream(name, "rb");
+    level.file = name.empty() ? nullptr : openSourceStream(name);
     if (level.file == nullptr) fatal("No source file " + name);
     level.directory = directoryOf(name);
 }

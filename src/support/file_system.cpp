@@ -148,6 +148,7 @@ struct FileSeamState {
 };
 
 constexpr std::size_t kMostSourceBytes = 16 << 20;
+constexpr std::size_t kSourceBuffer = 64 << 10;
 
 FileSeamState& seamState() {
     static FileSeamState state;
@@ -297,7 +298,10 @@ std::FILE* openSourceStream(const std::string& path) {
     if (state.inRun && state.pendingPages.count(path) == 0) {
         if (const std::string* text = keptSourceText(path)) return openMemory(text->data(), text->size());
     }
-    return openFileStream(path, "rb");
+    std::FILE* stream = openFileStream(path, "rb");
+    // Sources are read through: a large buffer reads most of them at once.
+    if (stream != nullptr) std::setvbuf(stream, nullptr, _IOFBF, kSourceBuffer);
+    return stream;
 }
 
 bool isSourceFolder(const std::string& path) {
