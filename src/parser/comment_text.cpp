@@ -15,12 +15,13 @@ bool isWordCharacter(char c) {
 }
 
 std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines(1);
-    for (char c : text) {
-        if (c == '\n') lines.emplace_back();
-        else lines.back() += c;
+    std::vector<std::string> lines;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = text.find('\n', start);
+        lines.emplace_back(text, start, end == std::string::npos ? std::string::npos : end - start);
+        if (end == std::string::npos) return lines;
+        start = end + 1;
     }
-    return lines;
 }
 
 bool isBlankLine(const std::string& line) {
@@ -126,15 +127,24 @@ std::size_t renderTag(const std::string& text, std::size_t at, std::string& out)
     return at;
 }
 
+// The next "\\" or "@" from `at`, or the text's size.
+std::size_t nextTagMark(const std::string& text, std::size_t at) {
+    while (at < text.size() && text[at] != '\\' && text[at] != '@') ++at;
+    return at;
+}
+
 std::string withTagsRendered(const std::string& text) {
     std::string out;
+    out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
-        char c = text[at];
-        bool tagStart = (c == '\\' || c == '@') && (at == 0 || !isWordCharacter(text[at - 1]));
-        std::size_t next = tagStart ? renderTag(text, at, out) : at;
-        if (next == at) {
-            out += c;
-            ++at;
+        const std::size_t mark = nextTagMark(text, at);
+        out.append(text, at, mark - at);
+        if (mark == text.size()) break;
+        bool tagStart = mark == 0 || !isWordCharacter(text[mark - 1]);
+        std::size_t next = tagStart ? renderTag(text, mark, out) : mark;
+        if (next == mark) {
+            out += text[mark];
+            at = mark + 1;
         } else {
             at = next;
         }
