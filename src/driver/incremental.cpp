@@ -211,6 +211,8 @@ std::unique_ptr<DocModel> filesModelOf(const InputRecord& record) {
 // state file from now on.
 void moveClassesToRunIndex(InputRecord& record, RunIndex& index) {
     for (DocumentedClass& entry : record.classes) {
+        // The first class of a name stays: the others need no entry built.
+        if (index.model.findClass(entry.name) != nullptr) continue;
         auto tag = std::make_unique<ClassTag>();
         tag->name = std::move(entry.name);
         tag->kind = entry.kind;
@@ -301,8 +303,7 @@ bool leftToLaterInput(std::size_t page, std::size_t position) {
 
 bool noneAppeared(const AbsentFiles& absent) {
     return std::all_of(absent.names.begin(), absent.names.end(), [&](const std::string& name) {
-        const std::string path = absent.folder + name;
-        return !mayExist(path) || fileUnchanged(path, FileStamp());
+        return !mayExistIn(absent.folder, name) || fileUnchanged(absent.folder + name, FileStamp());
     });
 }
 

@@ -243,35 +243,37 @@ AbsentFiles readAbsentLine(const LineReader& line) {
     return absent;
 }
 
+// The lines of a record come most often first: every class has one, and
+// every page.
 void readLine(const LineReader& line, IncrementalState& state) {
     const std::string_view tag = line.tag();
-    if (tag == "version" || tag == "fingerprint" || tag == "end-page") {
-        readRunLine(line, state);
-    } else if (tag == "input") {
-        state.inputs.push_back(readInputLine(line));
-    } else if (tag == "start") {
-        currentInput(state, line).start = readContext(line);
-    } else if (tag == "finish") {
-        currentInput(state, line).end = readContext(line);
+    if (tag == "class") {
+        line.expect(7);
+        currentInput(state, line).classes.push_back(
+            DocumentedClass{line.text(1), line.number<std::uint32_t>(2), line.text(3),
+                            line.text(4), line.text(5), line.text(6)});
+    } else if (tag == "page") {
+        line.expect(2);
+        currentInput(state, line).pages.push_back(line.text(1));
     } else if (tag == "read") {
         line.expect(6);
         currentInput(state, line).filesRead.emplace_back(line.text(1), line.stamp(2));
     } else if (tag == "absent") {
         currentInput(state, line).absent.push_back(readAbsentLine(line));
-    } else if (tag == "page") {
-        line.expect(2);
-        currentInput(state, line).pages.push_back(line.text(1));
     } else if (tag == "file") {
         line.expect(5);
         DocumentedFile file{line.number<std::uint32_t>(1), line.text(2), line.text(3),
                             line.number<std::uint32_t>(4)};
         if (file.kind >= kFileKindCount) throw std::string("bad file kind");
         currentInput(state, line).files.push_back(std::move(file));
-    } else if (tag == "class") {
-        line.expect(7);
-        currentInput(state, line).classes.push_back(
-            DocumentedClass{line.text(1), line.number<std::uint32_t>(2), line.text(3),
-                            line.text(4), line.text(5), line.text(6)});
+    } else if (tag == "input") {
+        state.inputs.push_back(readInputLine(line));
+    } else if (tag == "start") {
+        currentInput(state, line).start = readContext(line);
+    } else if (tag == "finish") {
+        currentInput(state, line).end = readContext(line);
+    } else if (tag == "version" || tag == "fingerprint" || tag == "end-page") {
+        readRunLine(line, state);
     } else {
         throw "unknown line '" + std::string(tag) + "'";
     }

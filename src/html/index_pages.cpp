@@ -25,7 +25,9 @@ void addClassEntry(IndexList& list, const ClassTag& tag) {
     std::string text;
     text.reserve(32 + tag.pageFile.size() + 2 * tag.name.size());
     text.append(classKindWord(tag.kind)).append(" : <a href=\"").append(tag.pageFile).append("\">");
-    text.append(escapeHtml(tag.name)).append("</a>");
+    if (needsCodeEscape(tag.name)) text.append(escapeHtml(tag.name));
+    else text.append(tag.name);
+    text.append("</a>");
     list.add(tag.name, std::move(text));
 }
 

@@ -195,20 +195,27 @@ bool opensForWriting(const char* mode) {
     return false;
 }
 
-// Whether the name may be in its folder: false only when the folder's
-// listing says that it is not.
+// The names in a folder, listed once within a run; null when it cannot be listed.
+const std::unordered_set<std::string>* listedNames(const std::string& folder) {
+    if (auto* names = listingOf(folder)) return names;
+    std::vector<std::string> found;
+    if (!seamState().fileSystem->listFolder(folder, found)) return nullptr;
+    auto* names = &seamState().listedFolders[folder];
+    names->insert(found.begin(), found.end());
+    return names;
+}
+
+// Whether the name may be in the folder (given as a prefix, "" or ending
+// in '/'): false only when the folder's listing says that it is not.
+bool mayBeListedIn(const std::string& folder, const std::string& name) {
+    if (name.empty()) return true;
+    const auto* names = listedNames(folder);
+    return names == nullptr || names->count(name) != 0;
+}
+
 bool mayBeListed(const std::string& path) {
     const std::string folder = directoryPrefix(path);
-    const std::string name = path.substr(folder.size());
-    if (name.empty()) return true;
-    auto* names = listingOf(folder);
-    if (names == nullptr) {
-        std::vector<std::string> found;
-        if (!seamState().fileSystem->listFolder(folder, found)) return true;
-        names = &seamState().listedFolders[folder];
-        names->insert(found.begin(), found.end());
-    }
-    return names->count(name) != 0;
+    return mayBeListedIn(folder, path.substr(folder.size()));
 }
 
 }  // namespace
@@ -383,7 +390,9 @@ bool pathExists(const std::string& path) {
     return seamState().fileSystem->status(path).exists;
 }
 
-bool mayExist(const std::string& path) { return !seamState().inRun || mayBeListed(path); }
+bool mayExistIn(const std::string& folder, const std::string& name) {
+    return !seamState().inRun || mayBeListedIn(folder, name);
+}
 
 bool isDirectory(const std::string& path) { return seamState().fileSystem->status(path).directory; }
 

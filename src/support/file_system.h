@@ -89,10 +89,10 @@ bool syncFolder(const std::string& folder);
 // What the file system says of the path now (never cached).
 FileStatus fileStatus(const std::string& path);
 bool pathExists(const std::string& path);
-// Whether something may be at the path: false only when the listing of its
-// folder, taken once within a run, does not hold the name. Always true
-// outside a run.
-bool mayExist(const std::string& path);
+// Whether something may be at a name in a folder (given as a prefix, "" or
+// ending in '/'): false only when the folder's listing, taken once within a
+// run, does not hold the name. Always true outside a run.
+bool mayExistIn(const std::string& folder, const std::string& name);
 bool isDirectory(const std::string& path);
 // Whether a name joined to a folder names something inside that folder: it
 // is not absolute and no part of it is "..".
