@@ -97,8 +97,8 @@ TEST_F(HtmlText, TypeLinks) {
     EXPECT_EQ(linkText(&bar, "Foo*", "Foo*"), "<A HREF=\"Foo.html\" TARGET=\"_top\">Foo*</A> ");
     runSettings().frames = false;
 
-    // Type texts are worked out once, but links follow the model of the
-    // moment: from input to input the class of a name comes and goes.
+    // Links follow the model of the moment: from input to input the class
+    // of a name comes and goes.
     docModel().clear();
     EXPECT_EQ(linkText(nullptr, "Foo*", "Foo*"), "Foo*");
     addClass("Foo").pageFile = "doc7.htm";
