@@ -148,7 +148,6 @@ struct FileSeamState {
 };
 
 constexpr std::size_t kMostSourceBytes = 16 << 20;
-constexpr std::size_t kSourceBuffer = 64 << 10;
 
 FileSeamState& seamState() {
     static FileSeamState state;
@@ -279,10 +278,6 @@ std::FILE* openHeldStream(HeldFile& file, const char* mode) {
     return openMemory(file.text, file.size);
 }
 
-}  // namespace
-
-namespace {
-
 // The content of a source file opened for the second time in a run, kept
 // while the bound allows; null when it is not kept.
 const std::string* keptSourceText(const std::string& path) {
@@ -305,10 +300,7 @@ std::FILE* openSourceStream(const std::string& path) {
     if (state.inRun && state.pendingPages.count(path) == 0) {
         if (const std::string* text = keptSourceText(path)) return openMemory(text->data(), text->size());
     }
-    std::FILE* stream = openFileStream(path, "rb");
-    // Sources are read through: a large buffer reads most of them at once.
-    if (stream != nullptr) std::setvbuf(stream, nullptr, _IOFBF, kSourceBuffer);
-    return stream;
+    return openFileStream(path, "rb");
 }
 
 bool isSourceFolder(const std::string& path) {
