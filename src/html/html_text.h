@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <ostream>
-#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
