@@ -120,7 +120,7 @@ void NameList::clear() {
 
 ClassTag& DocModel::addClass(std::unique_ptr<ClassTag> tag) {
     ClassTag* added = tag.get();
-    registrationIndex[added] = classes.size();
+    added->registration = classes.size();
     classes.push_back(std::move(tag));
     if (!added->isAnonymous()) classByName.emplace(added->name, added);
     if (currentFile != nullptr) currentFile->classes.push_back(added);
@@ -144,7 +144,7 @@ void DocModel::renameClass(ClassTag& tag, const std::string& name) {
     auto present = classByName.find(name);
     if (present == classByName.end()) {
         classByName.emplace(name, &tag);
-    } else if (registrationIndex[&tag] < registrationIndex[present->second]) {
+    } else if (tag.registration < present->second->registration) {
         present->second = &tag;
     }
 }
@@ -185,7 +185,6 @@ void DocModel::clear() {
     templateParamNames.clear();
     classes.clear();
     classByName.clear();
-    registrationIndex.clear();
     classStack.clear();
     for (FileTable& table : fileTables) table.clear();
     currentClass = nullptr;

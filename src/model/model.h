@@ -108,6 +108,8 @@ struct ClassTag {
     std::vector<FunctionTag> functions;
     std::vector<DataTag> templateParams;
     bool isTemplate = false;
+    // Its place among the model's classes in the order they were added.
+    std::size_t registration = 0;
 
     bool isAbstract() const;
     MemberCounters counters() const;
@@ -196,7 +198,6 @@ struct DocModel {
 
     // The first registered class of a name (for links), by current name.
     std::unordered_map<std::string, ClassTag*> classByName;
-    std::unordered_map<const ClassTag*, std::size_t> registrationIndex;
 
     // Appends a class (and to the current file's classes when there is one).
     ClassTag& addClass(std::unique_ptr<ClassTag> tag);

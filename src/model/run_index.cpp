@@ -32,8 +32,17 @@ void addFile(RunIndex& index, const FileTag& file) {
     }
 }
 
+bool isNewClassName(const RunIndex& index, const std::string& name) {
+    return !isAnonymousClassName(name) && index.model.findClass(name) == nullptr;
+}
+
+void addNewClassEntry(RunIndex& index, std::unique_ptr<ClassTag> entry) {
+    index.libraries.add(entry->library);
+    index.model.addClass(std::move(entry));
+}
+
 void addClass(RunIndex& index, const ClassTag& tag) {
-    if (tag.isAnonymous() || index.model.findClass(tag.name) != nullptr) return;
+    if (!isNewClassName(index, tag.name)) return;
     auto entry = std::make_unique<ClassTag>();
     entry->name = tag.name;
     entry->kind = tag.kind;
@@ -41,15 +50,13 @@ void addClass(RunIndex& index, const ClassTag& tag) {
     entry->library = tag.library;
     entry->sourceFile = tag.sourceFile;
     entry->sourcePath = tag.sourcePath;
-    addClassEntry(index, std::move(entry));
+    addNewClassEntry(index, std::move(entry));
 }
 
 }  // namespace
 
 void addClassEntry(RunIndex& index, std::unique_ptr<ClassTag> entry) {
-    if (entry->isAnonymous() || index.model.findClass(entry->name) != nullptr) return;
-    index.libraries.add(entry->library);
-    index.model.addClass(std::move(entry));
+    if (isNewClassName(index, entry->name)) addNewClassEntry(index, std::move(entry));
 }
 
 // Never destroyed: freeing a large run's entries one by one at the

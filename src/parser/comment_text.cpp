@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
-#include <vector>
+#include <string_view>
 
 #include "support/code_text.h"
 
@@ -14,17 +14,7 @@ bool isWordCharacter(char c) {
     return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
 }
 
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> lines;
-    for (std::size_t start = 0;;) {
-        const std::size_t end = text.find('\n', start);
-        lines.emplace_back(text, start, end == std::string::npos ? std::string::npos : end - start);
-        if (end == std::string::npos) return lines;
-        start = end + 1;
-    }
-}
-
-bool isBlankLine(const std::string& line) {
+bool isBlankLine(std::string_view line) {
     for (char c : line) {
         if (!isBlank(c)) return false;
     }
@@ -33,7 +23,7 @@ bool isBlankLine(const std::string& line) {
 
 // A continuation line of a block comment without its "*" column: blanks,
 // one "*" (not the start of a "**" rule of stars), one blank.
-std::string withoutStarColumn(const std::string& line) {
+std::string_view withoutStarColumn(std::string_view line) {
     std::size_t at = 0;
     while (at < line.size() && isBlank(line[at])) ++at;
     if (at == line.size() || line[at] != '*') return line;
@@ -42,25 +32,29 @@ std::string withoutStarColumn(const std::string& line) {
     return line.substr(at);
 }
 
-// The lines joined again, blank lines at the start and the end dropped.
-std::string joinLines(const std::vector<std::string>& lines) {
-    std::size_t first = 0, last = lines.size();
-    while (first < last && isBlankLine(lines[first])) ++first;
-    while (last > first && isBlankLine(lines[last - 1])) --last;
-    std::string text;
-    for (std::size_t i = first; i < last; ++i) {
-        if (i > first) text += '\n';
-        text += lines[i];
+// The lines joined again without their decoration, blank lines at the start
+// and the end dropped.
+std::string withoutDecoration(std::string_view text, bool block) {
+    std::string out;
+    out.reserve(text.size());
+    std::size_t endOfLastText = 0;
+    bool first = true;
+    for (std::size_t start = 0;;) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        std::string_view line = text.substr(start, end - start);
+        if (block && start > 0) line = withoutStarColumn(line);
+        const bool blank = isBlankLine(line);
+        if (!(first && blank)) {
+            if (!first) out += '\n';
+            out += line;
+            first = false;
+            if (!blank) endOfLastText = out.size();
+        }
+        if (end == text.size()) break;
+        start = end + 1;
     }
-    return text;
-}
-
-std::string withoutDecoration(const std::string& text, bool block) {
-    std::vector<std::string> lines = splitLines(text);
-    if (block) {
-        for (std::size_t i = 1; i < lines.size(); ++i) lines[i] = withoutStarColumn(lines[i]);
-    }
-    return joinLines(lines);
+    out.resize(endOfLastText);
+    return out;
 }
 
 // The end of the word at `at`: everything up to the next white space, so
@@ -133,7 +127,9 @@ std::size_t nextTagMark(const std::string& text, std::size_t at) {
     return at;
 }
 
-std::string withTagsRendered(const std::string& text) {
+std::string withTagsRendered(std::string text) {
+    // Most comments hold no tag.
+    if (nextTagMark(text, 0) == text.size()) return text;
     std::string out;
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
@@ -154,15 +150,14 @@ std::string withTagsRendered(const std::string& text) {
 
 }  // namespace
 
-CleanComment cleanComment(const std::string& captured, bool block, bool tripleSlash) {
+CleanComment cleanComment(std::string_view text, bool block, bool tripleSlash) {
     CleanComment comment;
-    std::string text = captured;
     // "/**", "/*!" and "//!" mark documentation; "///" is marked already.
     bool marked = !text.empty() && (text[0] == '!' || (block && text[0] == '*'));
-    if (marked && !tripleSlash) text.erase(0, 1);
+    if (marked && !tripleSlash) text.remove_prefix(1);
     if (!text.empty() && text[0] == '<' && (marked || tripleSlash)) {
         comment.describesPrevious = true;
-        text.erase(0, 1);
+        text.remove_prefix(1);
     }
     comment.text = withTagsRendered(withoutDecoration(text, block));
     return comment;

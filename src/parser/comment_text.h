@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace zivrat {
 
@@ -18,6 +19,6 @@ struct CleanComment {
 // their "*"/"!" marker and the "*" column of their lines, line comments their
 // "!" marker; "\brief" goes, "\param name" and "\return" lead their text in
 // bold, "\c word" and "\code ... \endcode" become code.
-CleanComment cleanComment(const std::string& captured, bool block, bool tripleSlash);
+CleanComment cleanComment(std::string_view captured, bool block, bool tripleSlash);
 
 }  // namespace zivrat

@@ -14,46 +14,30 @@ LenientState filterState;
 // What a word of newer headers becomes.
 enum class WordRule { Drop, DropWithParentheses, Inline };
 
-struct WordRuleEntry {
-    std::string_view word;
-    WordRule rule;
-};
-
-// Ordered by length: a word is compared only up to the words of its length.
-constexpr WordRuleEntry kWordRules[] = {
-    {"final", WordRule::Drop},
-    {"__asm", WordRule::DropWithParentheses},
-    {"alignas", WordRule::DropWithParentheses},
-    {"__asm__", WordRule::DropWithParentheses},
-    {"override", WordRule::Drop},
-    {"restrict", WordRule::Drop},
-    {"noexcept", WordRule::DropWithParentheses},
-    {"constexpr", WordRule::Drop},
-    {"consteval", WordRule::Drop},
-    {"__restrict", WordRule::Drop},
-    {"__inline__", WordRule::Inline},
-    {"__attribute", WordRule::DropWithParentheses},
-    {"thread_local", WordRule::Drop},
-    {"__restrict__", WordRule::Drop},
-    {"__extension__", WordRule::Drop},
-    {"__attribute__", WordRule::DropWithParentheses},
-    {"__forceinline", WordRule::Inline},
-};
-
-// The rule for a word, or null when it has none (most words).
+// The rule for a word, or null when it has none (most words). Every
+// identifier is asked: the length and first letter rule most words out
+// before any comparison.
 const WordRule* wordRuleOf(std::string_view word) {
-    if (word.empty()) return nullptr;
-    switch (word[0]) {
-        case '_': case 'a': case 'c': case 'f': case 'n': case 'o': case 'r': case 't':
-            break;
-        default:
-            return nullptr;  // no rule's word begins so
+    static constexpr WordRule kDrop = WordRule::Drop;
+    static constexpr WordRule kDropWithParentheses = WordRule::DropWithParentheses;
+    static constexpr WordRule kInline = WordRule::Inline;
+    auto is = [word](std::string_view candidate) { return word == candidate; };
+    switch (word.size()) {
+        case 5: return is("final") ? &kDrop : is("__asm") ? &kDropWithParentheses : nullptr;
+        case 7: return is("alignas") || is("__asm__") ? &kDropWithParentheses : nullptr;
+        case 8:
+            if (is("override") || is("restrict")) return &kDrop;
+            return is("noexcept") ? &kDropWithParentheses : nullptr;
+        case 9: return is("constexpr") || is("consteval") ? &kDrop : nullptr;
+        case 10: return is("__restrict") ? &kDrop : is("__inline__") ? &kInline : nullptr;
+        case 11: return is("__attribute") ? &kDropWithParentheses : nullptr;
+        case 12: return is("thread_local") || is("__restrict__") ? &kDrop : nullptr;
+        case 13:
+            if (is("__extension__")) return &kDrop;
+            if (is("__attribute__")) return &kDropWithParentheses;
+            return is("__forceinline") ? &kInline : nullptr;
+        default: return nullptr;
     }
-    for (const WordRuleEntry& entry : kWordRules) {
-        if (entry.word.size() > word.size()) return nullptr;
-        if (entry.word == word) return &entry.rule;
-    }
-    return nullptr;
 }
 
 bool isName(int token) { return token == TOKEN_IDENTIFIER || token == TOKEN_TYPEDEFname; }
@@ -164,9 +148,14 @@ void filterWords(LenientToken& token) {
     }
 }
 
+// The tokens filterWords may take out or change.
+bool mayBeFiltered(int token) {
+    return token == TOKEN_IDENTIFIER || token == '[' || token == TOKEN_VOLATILE;
+}
+
 void scanFiltered(LenientToken& token) {
     scanOne(token);
-    filterWords(token);
+    if (mayBeFiltered(token.token)) filterWords(token);
 }
 
 // Tokens that the filter never changes when they come first.
@@ -222,23 +211,22 @@ bool changesStructure(int token) {
 
 const LenientToken unknownToken(-1);
 
-// Scans ahead until the token `index` places ahead is in the queue; false
-// when getting it would scan past a token after which the grammar reads raw
-// text.
-bool scanAhead(LenientState& state, std::size_t index) {
+// Scans ahead until the token `index` places ahead is in the queue; the
+// null token when getting it would scan past a token after which the
+// grammar reads raw text.
+const LenientToken& scanAhead(LenientState& state, std::size_t index) {
     while (state.ahead.size() <= index) {
-        if (!state.ahead.empty() && readsRawAfter(state.ahead.back().token)) return false;
+        if (!state.ahead.empty() && readsRawAfter(state.ahead.back().token)) return unknownToken;
         scanFiltered(state.ahead.emplace_back());
     }
-    return true;
+    return state.ahead[index];
 }
 
 // The token `index` places ahead, or a null token (number -1) when getting
 // it would scan past a token after which the grammar reads raw text.
-const LenientToken& peek(std::size_t index) {
+inline const LenientToken& peek(std::size_t index) {
     LenientState& state = filterState;
-    if (index < state.ahead.size()) return state.ahead[index];
-    return scanAhead(state, index) ? state.ahead[index] : unknownToken;
+    return index < state.ahead.size() ? state.ahead[index] : scanAhead(state, index);
 }
 
 LenientToken take() {
@@ -635,16 +623,17 @@ int skipDeclaration(LenientState& state, DeclValue& value) {
     // declaration, and so does the "}" of the body it stands in (that "}"
     // is handed over again after RESUME, once).
     const int inError = state.last;
+    const bool endHandedAgain = inError == TOKEN_END_ && state.beforeLast == TOKEN_RESUME && state.resumedBeforeEnd;
+    state.resumedBeforeEnd = false;
     if (inError == ';' && state.braces.size() == state.recoveryDepth) return handOver(state, LenientToken(TOKEN_RESUME), value);
-    if (inError == TOKEN_END_ && (state.strayEnd || state.endHandedAgain)) {
+    if (inError == TOKEN_END_ && (state.strayEnd || endHandedAgain)) {
         return handOver(state, LenientToken(TOKEN_RESUME), value);
     }
     if (inError == TOKEN_END_ && state.endClosedBody) {
         state.braces.push_back(true);
         state.ahead.push_front(LenientToken(TOKEN_END_));
-        handOver(state, LenientToken(TOKEN_RESUME), value);
-        state.endHandedAgain = true;
-        return TOKEN_RESUME;
+        state.resumedBeforeEnd = true;
+        return handOver(state, LenientToken(TOKEN_RESUME), value);
     }
     for (;;) {
         LenientToken token = take();
@@ -678,11 +667,32 @@ int skipDeclaration(LenientState& state, DeclValue& value) {
 }
 
 // Hands over the front of the queue, once rewritten.
-int nextQueuedToken(LenientState& state, DeclValue& value) {
+int rewriteAndHandOverFront(LenientState& state, DeclValue& value) {
     peek(0);
     while (!passesUnchanged(state.ahead.front().token) && rewriteFront(state)) peek(0);
     const int token = handOver(state, state.ahead.front(), value);
     state.ahead.pop_front();
+    return token;
+}
+
+// Hands over the front of the queue; most tokens there pass unchanged.
+int nextQueuedToken(LenientState& state, DeclValue& value) {
+    if (!state.ahead.empty()) {
+        const LenientToken& front = state.ahead.front();
+        if (passesUnchanged(front.token)) {
+            const int token = handOver(state, front, value);
+            state.ahead.pop_front();
+            return token;
+        }
+    }
+    return rewriteAndHandOverFront(state, value);
+}
+
+// Hands over a name that no rewrite applies to, as a type name when `next`
+// after it shows one.
+int handOverName(LenientState& state, int next) {
+    const int token = takesAsTypeName(state, next) ? TOKEN_TYPEDEFname : TOKEN_IDENTIFIER;
+    noteHandedOver(state, token);
     return token;
 }
 
@@ -692,18 +702,19 @@ int nextQueuedToken(LenientState& state, DeclValue& value) {
 int handOverIdentifier(LenientState& state, DeclValue& value) {
     const std::string_view word = textOf(value);
     if (wordRuleOf(word) == nullptr) {
-        const int next = peek(0).token;
-        if (!mayRewriteIdentifier(state, word, next)) {
-            const int token = takesAsTypeName(state, next) ? TOKEN_TYPEDEFname : TOKEN_IDENTIFIER;
-            noteHandedOver(state, token);
-            return token;
-        }
+        // A punctuation mark after the name is seen without scanning it.
+        const int plain = plainNextToken();
+        if (plain >= 0 && !mayRewriteIdentifier(state, word, plain)) return handOverName(state, plain);
+        // The queue is empty here: the token after the name comes next.
+        LenientToken& follower = state.ahead.emplace_back();
+        scanFiltered(follower);
+        if (!mayRewriteIdentifier(state, word, follower.token)) return handOverName(state, follower.token);
     }
     LenientToken name(TOKEN_IDENTIFIER);
     name.value = value;
     state.ahead.push_front(name);
     filterWords(state.ahead.front());
-    return nextQueuedToken(state, value);
+    return rewriteAndHandOverFront(state, value);
 }
 
 }  // namespace
@@ -721,9 +732,8 @@ void beginLenientRecovery() {
 
 int nextLenientToken(DeclValue& value) {
     LenientState& state = filterState;
-    followRawBraces(state);
+    if (*state.rawBraceBalance != 0) followRawBraces(state);
     if (state.recovering) return skipDeclaration(state, value);
-    if (state.last != TOKEN_RESUME) state.endHandedAgain = false;
     if (state.ahead.empty() && state.scannedBack.empty() && !state.reachedEnd) {
         // Most tokens go straight from the scanner into the grammar's slot.
         const int token = nextToken(value);
@@ -736,7 +746,7 @@ int nextLenientToken(DeclValue& value) {
         scanned.token = token;
         scanned.value = value;
         state.reachedEnd = token == 0;
-        filterWords(scanned);
+        if (mayBeFiltered(token)) filterWords(scanned);
     }
     return nextQueuedToken(state, value);
 }

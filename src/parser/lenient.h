@@ -91,8 +91,9 @@ struct LenientState {
     // body that holds declarations.
     bool strayEnd = false;
     bool endClosedBody = false;
-    // The last token handed over was a "}" put back after a recovery.
-    bool endHandedAgain = false;
+    // The last RESUME handed over was followed by a "}" put back: when the
+    // "}" comes right after it, that "}" is handed over for the second time.
+    bool resumedBeforeEnd = false;
     // The scanner's count of braces read as raw text.
     int* rawBraceBalance = nullptr;
 };

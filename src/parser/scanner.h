@@ -45,6 +45,10 @@ void endScan();
 // The next token number (0 at end of input); text tokens set the value.
 int nextToken(DeclValue& value);
 
+// The number of the token nextToken will return, when the characters ahead
+// show it without scanning (a punctuation mark); -1 otherwise.
+int plainNextToken();
+
 // Raw input, read past the tokens: balanced skips, with the closing
 // character pushed back when asked to leave it.
 void skipBraces(bool leaveClosing);
