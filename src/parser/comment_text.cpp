@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <string_view>
 
 #include "support/code_text.h"
@@ -33,28 +34,28 @@ std::string_view withoutStarColumn(std::string_view line) {
 }
 
 // The lines joined again without their decoration, blank lines at the start
-// and the end dropped.
-std::string withoutDecoration(std::string_view text, bool block) {
-    std::string out;
-    out.reserve(text.size());
+// and the end dropped. Done in place: no line moves right.
+void removeDecoration(std::string& text, bool block) {
+    std::size_t write = 0;
     std::size_t endOfLastText = 0;
     bool first = true;
     for (std::size_t start = 0;;) {
         const std::size_t end = std::min(text.find('\n', start), text.size());
-        std::string_view line = text.substr(start, end - start);
+        std::string_view line(text.data() + start, end - start);
         if (block && start > 0) line = withoutStarColumn(line);
         const bool blank = isBlankLine(line);
         if (!(first && blank)) {
-            if (!first) out += '\n';
-            out += line;
+            // After the first line kept, `write` stays behind `start`.
+            if (!first) text[write++] = '\n';
+            std::memmove(&text[write], line.data(), line.size());
+            write += line.size();
             first = false;
-            if (!blank) endOfLastText = out.size();
+            if (!blank) endOfLastText = write;
         }
         if (end == text.size()) break;
         start = end + 1;
     }
-    out.resize(endOfLastText);
-    return out;
+    text.resize(endOfLastText);
 }
 
 // The end of the word at `at`: everything up to the next white space, so
@@ -150,16 +151,17 @@ std::string withTagsRendered(std::string text) {
 
 }  // namespace
 
-CleanComment cleanComment(std::string_view text, bool block, bool tripleSlash) {
+CleanComment cleanComment(std::string text, bool block, bool tripleSlash) {
     CleanComment comment;
     // "/**", "/*!" and "//!" mark documentation; "///" is marked already.
     bool marked = !text.empty() && (text[0] == '!' || (block && text[0] == '*'));
-    if (marked && !tripleSlash) text.remove_prefix(1);
+    if (marked && !tripleSlash) text.erase(0, 1);
     if (!text.empty() && text[0] == '<' && (marked || tripleSlash)) {
         comment.describesPrevious = true;
-        text.remove_prefix(1);
+        text.erase(0, 1);
     }
-    comment.text = withTagsRendered(withoutDecoration(text, block));
+    removeDecoration(text, block);
+    comment.text = withTagsRendered(std::move(text));
     return comment;
 }
 

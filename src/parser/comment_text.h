@@ -3,7 +3,6 @@
 #pragma once
 
 #include <string>
-#include <string_view>
 
 namespace zivrat {
 
@@ -19,6 +18,6 @@ struct CleanComment {
 // their "*"/"!" marker and the "*" column of their lines, line comments their
 // "!" marker; "\brief" goes, "\param name" and "\return" lead their text in
 // bold, "\c word" and "\code ... \endcode" become code.
-CleanComment cleanComment(std::string_view captured, bool block, bool tripleSlash);
+CleanComment cleanComment(std::string captured, bool block, bool tripleSlash);
 
 }  // namespace zivrat

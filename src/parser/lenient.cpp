@@ -1,5 +1,6 @@
 #include "parser/lenient.h"
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -15,9 +16,31 @@ LenientState filterState;
 enum class WordRule { Drop, DropWithParentheses, Inline };
 
 // The rule for a word, or null when it has none (most words). Every
-// identifier is asked: the length and first letter rule most words out
+// identifier is asked: its first letter and length rule most words out
 // before any comparison.
+// For each first letter, the lengths (as bits) of the words with a rule.
+struct RuleLengths {
+    std::uint16_t byFirst[256] = {};
+};
+
+constexpr RuleLengths makeRuleLengths() {
+    RuleLengths lengths;
+    for (std::string_view word : {"final", "__asm", "alignas", "__asm__", "override", "restrict", "noexcept",
+                                  "constexpr", "consteval", "__restrict", "__inline__", "__attribute",
+                                  "thread_local", "__restrict__", "__extension__", "__attribute__",
+                                  "__forceinline"}) {
+        lengths.byFirst[static_cast<unsigned char>(word[0])] |= static_cast<std::uint16_t>(1u << word.size());
+    }
+    return lengths;
+}
+
+constexpr RuleLengths kRuleLengths = makeRuleLengths();
+
 const WordRule* wordRuleOf(std::string_view word) {
+    if (word.size() >= 16 || word.empty() ||
+        ((kRuleLengths.byFirst[static_cast<unsigned char>(word[0])] >> word.size()) & 1u) == 0) {
+        return nullptr;
+    }
     static constexpr WordRule kDrop = WordRule::Drop;
     static constexpr WordRule kDropWithParentheses = WordRule::DropWithParentheses;
     static constexpr WordRule kInline = WordRule::Inline;
@@ -339,8 +362,9 @@ bool dropsMacroWord(const LenientState& state, int next) {
 
 // An unknown name followed by `next` is taken as a type name.
 bool takesAsTypeName(const LenientState& state, int next) {
-    if (!inTypePosition(state)) return false;
-    return next == TOKEN_IDENTIFIER || next == '*' || next == '&' || next == TOKEN_CONST || next == TOKEN_ANDAND;
+    const bool declaratorFollows =
+        next == TOKEN_IDENTIFIER || next == '*' || next == '&' || next == TOKEN_CONST || next == TOKEN_ANDAND;
+    return declaratorFollows && inTypePosition(state);
 }
 
 // An identifier (`word`) followed by `next` that may be joined, dropped or
@@ -562,26 +586,39 @@ bool opensDeclarationBody(const LenientState& state) {
              state.last == '=');
 }
 
+void endClassHead(LenientState& state) {
+    state.classHead = false;
+    state.baseList = false;
+}
+
 void noteStructure(LenientState& state, int token) {
-    if (isClassKey(token)) state.classHead = true;
-    if (token == ':' && state.classHead) state.baseList = true;
-    if (token == TOKEN_BEGIN_ || token == ';' || token == '(' || token == TOKEN_RESUME) {
-        state.classHead = false;
-        state.baseList = false;
-    }
     switch (token) {
-        case TOKEN_BEGIN_: state.braces.push_back(opensDeclarationBody(state)); break;
+        case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION: state.classHead = true; break;
+        case ':':
+            if (state.classHead) state.baseList = true;
+            break;
+        case TOKEN_BEGIN_:
+            endClassHead(state);
+            state.braces.push_back(opensDeclarationBody(state));
+            break;
+        case TOKEN_RESUME: endClassHead(state); break;
         case TOKEN_START_COMMENT: state.braces.push_back(false); break;
         case TOKEN_END_:
             state.strayEnd = state.braces.empty();
             state.endClosedBody = !state.braces.empty() && state.braces.back();
             if (!state.braces.empty()) state.braces.pop_back();
             break;
-        case '(': ++state.parentheses; break;
+        case '(':
+            endClassHead(state);
+            ++state.parentheses;
+            break;
         case ')':
             if (state.parentheses > 0) --state.parentheses;
             break;
-        case ';': state.parentheses = 0; break;
+        case ';':
+            endClassHead(state);
+            state.parentheses = 0;
+            break;
         case '<':
             if (state.templateHeader > 0 || state.last == TOKEN_TEMPLATE) ++state.templateHeader;
             break;
