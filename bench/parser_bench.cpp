@@ -93,7 +93,7 @@ struct PairedRuns {
 // to a noisy machine better than two separate bests.
 PairedRuns measurePairs(const std::string& binary, const std::string& folder,
                         const std::string& file) {
-    constexpr int kPairs = 9;
+    constexpr int kPairs = 15;
     PairedRuns runs;
     std::vector<double> ratios;
     for (int pair = 0; pair < kPairs; ++pair) {
@@ -127,7 +127,7 @@ bool compareModes(const std::string& binary, const std::string& folder, std::siz
     bool passed = true;
     std::printf("%10s %12s %12s %8s %12s %14s\n", "corpus", "default s", "lenient s", "ratio",
                 "parse errors", "(lenient mode)");
-    std::printf("(times: the best of 9 pairs of runs; ratio: the median of the pairs' processor times)\n");
+    std::printf("(times: the best of 15 pairs of runs; ratio: the median of the pairs' processor times)\n");
     for (bool modern : {false, true}) {
         zivrat::bench::GeneratedHeader header = zivrat::bench::generateHeader(units, modern);
         const std::string file = modern ? "modern.h" : "classic.h";

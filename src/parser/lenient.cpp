@@ -208,29 +208,28 @@ constexpr bool opensOrCloses(int token) {
 constexpr int kTokenNumbers = 512;
 static_assert(TOKEN_RESUME < kTokenNumbers, "every token number has a place in the table");
 
+enum TokenTrait : std::uint8_t { kRewritable = 1, kStructural = 2 };
+
 struct TokenTable {
-    bool passesUnchanged[kTokenNumbers] = {};
-    bool changesStructure[kTokenNumbers] = {};
+    std::uint8_t traits[kTokenNumbers] = {};
 };
 
 constexpr TokenTable makeTokenTable() {
     TokenTable table;
     for (int token = 0; token < kTokenNumbers; ++token) {
-        table.passesUnchanged[token] = neverRewritten(token);
-        table.changesStructure[token] = opensOrCloses(token);
+        table.traits[token] = static_cast<std::uint8_t>((neverRewritten(token) ? 0 : kRewritable) |
+                                                        (opensOrCloses(token) ? kStructural : 0));
     }
     return table;
 }
 
 constexpr TokenTable kTokenTable = makeTokenTable();
 
-bool passesUnchanged(int token) {
-    return static_cast<unsigned>(token) >= kTokenNumbers || kTokenTable.passesUnchanged[token];
+unsigned traitsOf(int token) {
+    return static_cast<unsigned>(token) < kTokenNumbers ? kTokenTable.traits[token] : 0;
 }
 
-bool changesStructure(int token) {
-    return static_cast<unsigned>(token) < kTokenNumbers && kTokenTable.changesStructure[token];
-}
+bool passesUnchanged(int token) { return (traitsOf(token) & kRewritable) == 0; }
 
 const LenientToken unknownToken(-1);
 
@@ -372,7 +371,7 @@ bool takesAsTypeName(const LenientState& state, int next) {
 bool mayRewriteIdentifier(const LenientState& state, std::string_view word, int next) {
     return next == TOKEN_CLCL || next == '<' || state.baseList || isClassKey(state.last) || word == "typename" ||
            word == "static_assert" ||
-           (atDeclarationStart(state) && (startsDeclaration(next) || next == TOKEN_IDENTIFIER));
+           ((startsDeclaration(next) || next == TOKEN_IDENTIFIER) && atDeclarationStart(state));
 }
 
 // Drops tokens up to and including the next ";" at nesting depth 0.
@@ -629,11 +628,13 @@ void noteStructure(LenientState& state, int token) {
     }
 }
 
-void noteHandedOver(LenientState& state, int token) {
-    if (changesStructure(token)) noteStructure(state, token);
+void noteHandedOver(LenientState& state, int token, unsigned traits) {
+    if ((traits & kStructural) != 0) noteStructure(state, token);
     state.beforeLast = state.last;
     state.last = token;
 }
+
+void noteHandedOver(LenientState& state, int token) { noteHandedOver(state, token, traitsOf(token)); }
 
 int handOver(LenientState& state, const LenientToken& token, DeclValue& value) {
     value = token.value;
@@ -725,6 +726,31 @@ int nextQueuedToken(LenientState& state, DeclValue& value) {
     return rewriteAndHandOverFront(state, value);
 }
 
+// Tokens that rewriteFront and filterWords would leave as they are, told
+// without scanning the tokens after them. ("=" alone in the queue never
+// sees the token after it: the grammar may read what follows as raw text.)
+bool passesAsIs(const LenientState& state, int token) {
+    switch (token) {
+        case ':': return !(state.last == TOKEN_ENUM || (isName(state.last) && state.beforeLast == TOKEN_ENUM));
+        case '=': return state.templateHeader == 0;
+        case '[': {
+            const int mark = nextTokenMark();
+            return mark >= 0 && mark != '[';
+        }
+        case TOKEN_INLINE: return nextTokenMark() >= 0;  // not "inline namespace"
+        case TOKEN_CLASS: case TOKEN_STRUCT: case TOKEN_UNION:
+            switch (state.last) {
+                case TOKEN_ENUM: case TOKEN_TYPEDEF: case TOKEN_VIRTUAL: case TOKEN_INLINE: case TOKEN_STATIC:
+                case TOKEN_EXPLICIT:
+                    return false;
+                default:
+                    return true;
+            }
+        default:
+            return false;
+    }
+}
+
 // Hands over a name that no rewrite applies to, as a type name when `next`
 // after it shows one.
 int handOverName(LenientState& state, int next) {
@@ -774,11 +800,16 @@ int nextLenientToken(DeclValue& value) {
     if (state.ahead.empty() && state.scannedBack.empty() && !state.reachedEnd) {
         // Most tokens go straight from the scanner into the grammar's slot.
         const int token = nextToken(value);
-        if (passesUnchanged(token)) {
-            noteHandedOver(state, token);
+        const unsigned traits = traitsOf(token);
+        if ((traits & kRewritable) == 0) {
+            noteHandedOver(state, token, traits);
             return token;
         }
         if (token == TOKEN_IDENTIFIER) return handOverIdentifier(state, value);
+        if (passesAsIs(state, token)) {
+            noteHandedOver(state, token);
+            return token;
+        }
         LenientToken& scanned = state.ahead.emplace_back();
         scanned.token = token;
         scanned.value = value;

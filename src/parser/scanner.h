@@ -45,9 +45,13 @@ void endScan();
 // The next token number (0 at end of input); text tokens set the value.
 int nextToken(DeclValue& value);
 
-// The number of the token nextToken will return, when the characters ahead
-// show it without scanning (a punctuation mark); -1 otherwise.
+// Read from the characters ahead, without scanning: the number of the token
+// nextToken will return when a punctuation mark shows it, or -1.
 int plainNextToken();
+// The mark or digit that the next token begins with, or -1 when the next
+// token may begin with a letter or is not told by its first character
+// (a comment, a directive, a literal).
+int nextTokenMark();
 
 // Raw input, read past the tokens: balanced skips, with the closing
 // character pushed back when asked to leave it.
