@@ -146,6 +146,36 @@ TEST(Lenient, TheDefaultModeKeepsOneRecordPerDeclaration) {
     EXPECT_EQ(membersOf(known.classNamed("P")), "int x; ");
 }
 
+// An unknown name is typed by the token after it, which the filter may
+// read from the characters ahead: every kind of blank, marks of one and two
+// characters, and names that end where the scanner's buffer ends.
+TEST(Lenient, NamesAreTypedByWhatFollowsThemAcrossBlanksAndBufferEnds) {
+    ParsedText marks("struct S {\n"
+                     "  Unknown\t*a;\n  Unknown\n&b;\n  Unknown \v\f*c;\n"
+                     "  Unknown d, e;\n  Unknown f[4];\n  Unknown g [[deprecated]];\n"
+                     "  void h(Unknown&&i, Unknown &j, Unknown* = 0);\n"
+                     "};\n",
+                     false, true);
+    EXPECT_EQ(marks.result, 0);
+    EXPECT_EQ(membersOf(marks.classNamed("S")),
+              "Unknown* a; Unknown& b; Unknown* c; Unknown d; Unknown e; Unknown f; Unknown g; h(); ");
+
+    std::string text = "struct Big {\n";
+    constexpr int kMembers = 3000;
+    for (int i = 0; i < kMembers; ++i) {
+        text += "  Type" + std::to_string(i) + std::string(i % 7, ' ') + (i % 2 == 0 ? "*" : "&") + "m" +
+                std::to_string(i) + ";\n";
+    }
+    text += "};\n";
+    ParsedText big(text, false, true);
+    EXPECT_EQ(big.result, 0);
+    const ClassTag& tag = big.classNamed("Big");
+    ASSERT_EQ(tag.data.size(), static_cast<std::size_t>(kMembers));
+    for (int i = 0; i < kMembers; ++i) {
+        EXPECT_EQ(tag.data[i].type, "Type" + std::to_string(i) + (i % 2 == 0 ? "*" : "&")) << i;
+    }
+}
+
 // Random token soup and every cut of a real-looking header: the lenient
 // parse always ends, whatever it is given.
 TEST(Lenient, RecoveryEndsOnTokenSoupAndTruncatedHeaders) {
