@@ -104,7 +104,7 @@ void followRawBraces(LenientState& state) {
     for (; balance < 0; ++balance) {
         if (!state.braces.empty()) state.braces.pop_back();
     }
-    for (; balance > 0; --balance) state.braces.push_back(false);
+    for (; balance > 0; --balance) state.braces.push_back(BraceKind::NoDeclarations);
 }
 
 // Scans the next token into `token`.
@@ -263,7 +263,7 @@ bool atDeclarationStart(const LenientState& state) {
         case 0: case ';': case TOKEN_END_: case TOKEN_RESUME:
             return true;
         case TOKEN_BEGIN_:
-            return !state.braces.empty() && state.braces.back();
+            return !state.braces.empty() && holdsDeclarations(state.braces.back());
         case ':':
             return state.beforeLast == TOKEN_PUBLIC || state.beforeLast == TOKEN_PROTECTED ||
                    state.beforeLast == TOKEN_PRIVATE;
@@ -386,6 +386,29 @@ void dropThroughSemicolon() {
         if (token.token == '(' || token.token == TOKEN_BEGIN_) ++depth;
         if (token.token == ')' || token.token == TOKEN_END_) --depth;
         if (token.token == ';' && depth <= 0) return;
+    }
+}
+
+// "= value" after the name of a member in a class body: the grammar reads
+// no initializer there (the C++11 ones, and static constants of old).
+bool startsMemberInitializer(const LenientState& state) {
+    return (state.last == TOKEN_IDENTIFIER || state.last == ']') && state.parentheses == 0 &&
+           state.templateHeader == 0 && !state.braces.empty() && state.braces.back() == BraceKind::ClassBody;
+}
+
+// Drops the "=" at the front and the value after it, up to the "," or ";"
+// that ends it, or the "}" of the body when none does.
+void dropInitializer() {
+    take();
+    for (int depth = 0;;) {
+        const int next = peek(0).token;
+        if (next == 0 || (depth == 0 && (next == ',' || next == ';'))) return;
+        if (next == '(' || next == '[' || next == TOKEN_BEGIN_) ++depth;
+        if (next == ')' || next == ']' || next == TOKEN_END_) {
+            if (depth == 0) return;
+            --depth;
+        }
+        take();
     }
 }
 
@@ -515,6 +538,10 @@ bool rewriteFront(LenientState& state) {
             }
             return false;
         case '=':
+            if (startsMemberInitializer(state)) {
+                dropInitializer();
+                return true;
+            }
             // "= default" and "= delete"; a template parameter's default.
             if (peek(1).token == TOKEN_DELETE || isWord(peek(1), "default")) {
                 take();
@@ -579,10 +606,12 @@ bool rewriteFront(LenientState& state) {
     }
 }
 
-bool opensDeclarationBody(const LenientState& state) {
+BraceKind kindOfBraceOpened(const LenientState& state) {
     // An enumeration's braces hold no declarations.
-    return !(state.last == TOKEN_ENUM || (isName(state.last) && state.beforeLast == TOKEN_ENUM) ||
-             state.last == '=');
+    if (state.last == TOKEN_ENUM || (isName(state.last) && state.beforeLast == TOKEN_ENUM) || state.last == '=') {
+        return BraceKind::NoDeclarations;
+    }
+    return state.classHead ? BraceKind::ClassBody : BraceKind::Declarations;
 }
 
 void endClassHead(LenientState& state) {
@@ -597,14 +626,14 @@ void noteStructure(LenientState& state, int token) {
             if (state.classHead) state.baseList = true;
             break;
         case TOKEN_BEGIN_:
+            state.braces.push_back(kindOfBraceOpened(state));
             endClassHead(state);
-            state.braces.push_back(opensDeclarationBody(state));
             break;
         case TOKEN_RESUME: endClassHead(state); break;
-        case TOKEN_START_COMMENT: state.braces.push_back(false); break;
+        case TOKEN_START_COMMENT: state.braces.push_back(BraceKind::NoDeclarations); break;
         case TOKEN_END_:
             state.strayEnd = state.braces.empty();
-            state.endClosedBody = !state.braces.empty() && state.braces.back();
+            state.endClosed = state.braces.empty() ? BraceKind::NoDeclarations : state.braces.back();
             if (!state.braces.empty()) state.braces.pop_back();
             break;
         case '(':
@@ -647,7 +676,7 @@ int handOver(LenientState& state, const LenientToken& token, DeclValue& value) {
 std::size_t declarationBodyDepth(const LenientState& state, bool lastBraceInError) {
     std::size_t depth = state.braces.size();
     if (lastBraceInError && depth > 0) --depth;
-    while (depth > 0 && !state.braces[depth - 1]) --depth;
+    while (depth > 0 && !holdsDeclarations(state.braces[depth - 1])) --depth;
     return depth;
 }
 
@@ -667,8 +696,8 @@ int skipDeclaration(LenientState& state, DeclValue& value) {
     if (inError == TOKEN_END_ && (state.strayEnd || endHandedAgain)) {
         return handOver(state, LenientToken(TOKEN_RESUME), value);
     }
-    if (inError == TOKEN_END_ && state.endClosedBody) {
-        state.braces.push_back(true);
+    if (inError == TOKEN_END_ && holdsDeclarations(state.endClosed)) {
+        state.braces.push_back(state.endClosed);
         state.ahead.push_front(LenientToken(TOKEN_END_));
         state.resumedBeforeEnd = true;
         return handOver(state, LenientToken(TOKEN_RESUME), value);
@@ -680,7 +709,7 @@ int skipDeclaration(LenientState& state, DeclValue& value) {
             return 0;
         }
         if (token.token == TOKEN_BEGIN_ || token.token == TOKEN_START_COMMENT) {
-            state.braces.push_back(false);
+            state.braces.push_back(BraceKind::NoDeclarations);
             continue;
         }
         if (token.token == TOKEN_END_) {
@@ -732,7 +761,7 @@ int nextQueuedToken(LenientState& state, DeclValue& value) {
 bool passesAsIs(const LenientState& state, int token) {
     switch (token) {
         case ':': return !(state.last == TOKEN_ENUM || (isName(state.last) && state.beforeLast == TOKEN_ENUM));
-        case '=': return state.templateHeader == 0;
+        case '=': return state.templateHeader == 0 && !startsMemberInitializer(state);
         case '[': {
             const int mark = nextTokenMark();
             return mark >= 0 && mark != '[';

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <vector>
 
 #include "parser/value.h"
@@ -65,15 +66,23 @@ private:
     std::size_t end_ = 0;
 };
 
+// What a brace handed over opens.
+enum class BraceKind : std::uint8_t {
+    NoDeclarations,  // an enumeration, an initializer, a documentation comment
+    Declarations,    // a namespace or linkage block
+    ClassBody,
+};
+
+inline bool holdsDeclarations(BraceKind kind) { return kind != BraceKind::NoDeclarations; }
+
 struct LenientState {
     // Tokens scanned but not yet handed to the grammar.
     TokenQueue ahead;
     // A token the word filter scanned past and gives back next.
     TokenQueue scannedBack;
     bool reachedEnd = false;
-    // One entry per brace handed over and still open: true for a body that
-    // holds declarations (class, namespace, linkage block).
-    std::vector<bool> braces;
+    // One entry per brace handed over and still open.
+    std::vector<BraceKind> braces;
     int parentheses = 0;
     // The last two tokens handed over.
     int last = 0;
@@ -90,7 +99,7 @@ struct LenientState {
     // The last "}" handed over closed nothing (a stray one), or closed a
     // body that holds declarations.
     bool strayEnd = false;
-    bool endClosedBody = false;
+    BraceKind endClosed = BraceKind::NoDeclarations;
     // The last RESUME handed over was followed by a "}" put back: when the
     // "}" comes right after it, that "}" is handed over for the second time.
     bool resumedBeforeEnd = false;

@@ -123,6 +123,28 @@ TEST(Lenient, RecoveryLosesOnlyTheDeclarationInError) {
     EXPECT_NE(parsed.console.find("3: parse error"), std::string::npos);
 }
 
+// Members with initializers keep their record; default arguments, pure
+// functions, enumerators and the initializers of other bodies are as before.
+// The default mode still stops at the first initializer it cannot read.
+TEST(Lenient, MemberInitializersAreDropped) {
+    {
+        ParsedText plain("class S { static const int ERR = -1; };\n");
+        EXPECT_EQ(parseErrors(plain.console), 1u);
+    }
+    ParsedText parsed("int fileLevel = 5;\n"
+                      "class S {\n"
+                      "  static const int ERR = -1;\n  int k = 2;\n  double d = 1.5, e;\n"
+                      "  int a[2] = {1, 2};\n  Foo f = Foo(1, (2));\n  struct In { int x = g(1, 2); } in;\n"
+                      "  void h(int x = 3);\n  virtual void g() = 0;\n  S& operator=(const S&);\n"
+                      "  enum { A = 1, B = 2 };\n  int unfinished = 7\n"
+                      "};\n",
+                      false, true);
+    EXPECT_EQ(membersOf(parsed.classNamed("S")),
+              "static const int ERR; int k; double d; double e; int a; Foo f; struct  in; h(); g(); operator =(); ");
+    EXPECT_EQ(membersOf(parsed.classNamed("In")), "int x; ");
+    EXPECT_EQ(parseErrors(parsed.console), 1u);  // the member without its ";"
+}
+
 TEST(Lenient, TheDefaultModeStillStopsAtTheFirstError) {
     runCounters() = RunCounters();
     ParsedText unknownType("struct P { INT16 x, y; };\n");
