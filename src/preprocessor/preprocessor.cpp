@@ -145,6 +145,8 @@ void Preprocessor::openSource(const std::string& name) {
     noteFileRead(name);
     level.file = name.empty() ? nullptr : openSourceStream(name);
     if (level.file == nullptr) fatal("No source file " + name);
+    std::vector<char>& buffer = reusableTables().sourceReadBuffer;
+    std::setvbuf(level.file, buffer.data(), _IOFBF, buffer.size());
     level.directory = directoryOf(name);
 }
 

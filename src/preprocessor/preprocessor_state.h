@@ -16,6 +16,7 @@ namespace zivrat::pp {
 constexpr int kPoolSize = 511648;
 constexpr int kTableSize = 60000;
 constexpr int kBlockSize = 2048;
+constexpr std::size_t kSourceReadBufferSize = 64 << 10;
 constexpr int kLongNames = 256;
 constexpr int kShortNames = 8;
 constexpr int kMaxLevels = 40;
@@ -90,6 +91,8 @@ struct ReusableTables {
     std::vector<Slot> table = std::vector<Slot>(kTableSize);
     std::size_t poolWritten = 0;  // the pool is all zero from here on
     std::vector<int> filledSlots;
+    // The stream buffer of the source file: a whole header in one read.
+    std::vector<char> sourceReadBuffer = std::vector<char>(kSourceReadBufferSize);
 
     void clean();
 };

@@ -148,7 +148,6 @@ struct FileSeamState {
 };
 
 constexpr std::size_t kMostSourceBytes = 16 << 20;
-constexpr std::size_t kSourceReadBuffer = 64 << 10;
 
 FileSeamState& seamState() {
     static FileSeamState state;
@@ -301,10 +300,7 @@ std::FILE* openSourceStream(const std::string& path) {
     if (state.inRun && state.pendingPages.count(path) == 0) {
         if (const std::string* text = keptSourceText(path)) return openMemory(text->data(), text->size());
     }
-    std::FILE* stream = openFileStream(path, "rb");
-    // A header is read in one or two system calls instead of one per 4 KB.
-    if (stream != nullptr) std::setvbuf(stream, nullptr, _IOFBF, kSourceReadBuffer);
-    return stream;
+    return openFileStream(path, "rb");
 }
 
 bool isSourceFolder(const std::string& path) {
