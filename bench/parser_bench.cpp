@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -146,7 +147,8 @@ bool compareModes(const std::string& binary, const std::string& folder, std::siz
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::string binary = argc > 1 ? argv[1] : ZIVRAT_BINARY;
+    // The runs start in a folder of their own: a relative path would not reach the program.
+    const std::string binary = std::filesystem::absolute(argc > 1 ? argv[1] : ZIVRAT_BINARY).string();
     const std::size_t baseUnits = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 77;
     char folderTemplate[] = "/tmp/zivrat-parser-bench-XXXXXX";
     if (mkdtemp(folderTemplate) == nullptr) return 2;
