@@ -16,8 +16,9 @@
 namespace zivrat {
 namespace {
 
+// As isalnum in the "C" locale the program runs in, without a library call.
 bool isIdentifierCharacter(char c) {
-    return std::isalnum(static_cast<unsigned char>(c)) != 0 || c == '_';
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
 // Removes every occurrence of the word that stands alone.
