@@ -819,33 +819,72 @@ void resetLenientFilter() {
 void beginLenientRecovery() {
     LenientState& state = filterState;
     state.recovering = true;
+    state.scansDirectly = false;
     state.recoveryDepth = declarationBodyDepth(state, state.last == TOKEN_BEGIN_);
 }
 
+namespace {
+
+// A rewritable token just scanned into `value`.
+int handOverRewritable(LenientState& state, int token, DeclValue& value) {
+    if (token == TOKEN_IDENTIFIER) return handOverIdentifier(state, value);
+    if (passesAsIs(state, token)) {
+        noteHandedOver(state, token);
+        return token;
+    }
+    LenientToken& scanned = state.ahead.emplace_back();
+    scanned.token = token;
+    scanned.value = value;
+    state.reachedEnd = token == 0;
+    if (mayBeFiltered(token)) filterWords(scanned);
+    return nextQueuedToken(state, value);
+}
+
+bool scansDirectly(const LenientState& state) {
+    return state.ahead.empty() && state.scannedBack.empty() && !state.reachedEnd && !state.recovering;
+}
+
+}  // namespace
+
+namespace {
+
+// A token just scanned into `value` that changes the filter's state or may
+// be rewritten.
+[[gnu::noinline]] int handOverScanned(LenientState& state, int token, unsigned traits, DeclValue& value) {
+    if ((traits & kRewritable) == 0) {
+        noteHandedOver(state, token, traits);
+        return token;
+    }
+    const int handed = handOverRewritable(state, token, value);
+    state.scansDirectly = scansDirectly(state);
+    return handed;
+}
+
+[[gnu::noinline]] int nextTokenOtherwise(LenientState& state, DeclValue& value) {
+    if (*state.rawBraceBalance != 0) followRawBraces(state);
+    int handed;
+    if (state.scansDirectly) {
+        const int token = nextToken(value);
+        return handOverScanned(state, token, traitsOf(token), value);
+    }
+    handed = state.recovering ? skipDeclaration(state, value) : nextQueuedToken(state, value);
+    state.scansDirectly = scansDirectly(state);
+    return handed;
+}
+
+}  // namespace
+
 int nextLenientToken(DeclValue& value) {
     LenientState& state = filterState;
-    if (*state.rawBraceBalance != 0) followRawBraces(state);
-    if (state.recovering) return skipDeclaration(state, value);
-    if (state.ahead.empty() && state.scannedBack.empty() && !state.reachedEnd) {
-        // Most tokens go straight from the scanner into the grammar's slot.
-        const int token = nextToken(value);
-        const unsigned traits = traitsOf(token);
-        if ((traits & kRewritable) == 0) {
-            noteHandedOver(state, token, traits);
-            return token;
-        }
-        if (token == TOKEN_IDENTIFIER) return handOverIdentifier(state, value);
-        if (passesAsIs(state, token)) {
-            noteHandedOver(state, token);
-            return token;
-        }
-        LenientToken& scanned = state.ahead.emplace_back();
-        scanned.token = token;
-        scanned.value = value;
-        state.reachedEnd = token == 0;
-        if (mayBeFiltered(token)) filterWords(scanned);
-    }
-    return nextQueuedToken(state, value);
+    if (*state.rawBraceBalance != 0 || !state.scansDirectly) return nextTokenOtherwise(state, value);
+    // Most tokens go straight from the scanner into the grammar's slot, and
+    // most of those change nothing the filter follows.
+    const int token = nextToken(value);
+    const unsigned traits = traitsOf(token);
+    if (traits != 0) return handOverScanned(state, token, traits, value);
+    state.beforeLast = state.last;
+    state.last = token;
+    return token;
 }
 
 }  // namespace zivrat

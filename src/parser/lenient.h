@@ -103,6 +103,9 @@ struct LenientState {
     // The last RESUME handed over was followed by a "}" put back: when the
     // "}" comes right after it, that "}" is handed over for the second time.
     bool resumedBeforeEnd = false;
+    // Nothing is queued, scanned back or being skipped, and the input goes
+    // on: the next token comes straight from the scanner.
+    bool scansDirectly = true;
     // The scanner's count of braces read as raw text.
     int* rawBraceBalance = nullptr;
 };
