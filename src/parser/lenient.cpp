@@ -15,9 +15,31 @@ LenientState filterState;
 // What a word of newer headers becomes.
 enum class WordRule { Drop, DropWithParentheses, Inline };
 
-// The rule for a word, or null when it has none (most words). Every
-// identifier is asked: its first letter and length rule most words out
-// before any comparison.
+struct WordRuleEntry {
+    std::string_view word;
+    WordRule rule;
+};
+
+constexpr WordRuleEntry kWordRules[] = {
+    {"final", WordRule::Drop},
+    {"__asm", WordRule::DropWithParentheses},
+    {"alignas", WordRule::DropWithParentheses},
+    {"__asm__", WordRule::DropWithParentheses},
+    {"override", WordRule::Drop},
+    {"restrict", WordRule::Drop},
+    {"noexcept", WordRule::DropWithParentheses},
+    {"constexpr", WordRule::Drop},
+    {"consteval", WordRule::Drop},
+    {"__restrict", WordRule::Drop},
+    {"__inline__", WordRule::Inline},
+    {"__attribute", WordRule::DropWithParentheses},
+    {"thread_local", WordRule::Drop},
+    {"__restrict__", WordRule::Drop},
+    {"__extension__", WordRule::Drop},
+    {"__attribute__", WordRule::DropWithParentheses},
+    {"__forceinline", WordRule::Inline},
+};
+
 // For each first letter, the lengths (as bits) of the words with a rule.
 struct RuleLengths {
     std::uint16_t byFirst[256] = {};
@@ -25,42 +47,27 @@ struct RuleLengths {
 
 constexpr RuleLengths makeRuleLengths() {
     RuleLengths lengths;
-    for (std::string_view word : {"final", "__asm", "alignas", "__asm__", "override", "restrict", "noexcept",
-                                  "constexpr", "consteval", "__restrict", "__inline__", "__attribute",
-                                  "thread_local", "__restrict__", "__extension__", "__attribute__",
-                                  "__forceinline"}) {
-        lengths.byFirst[static_cast<unsigned char>(word[0])] |= static_cast<std::uint16_t>(1u << word.size());
+    for (const WordRuleEntry& entry : kWordRules) {
+        lengths.byFirst[static_cast<unsigned char>(entry.word[0])] |=
+            static_cast<std::uint16_t>(1u << entry.word.size());
     }
     return lengths;
 }
 
 constexpr RuleLengths kRuleLengths = makeRuleLengths();
 
+// The rule for a word, or null when it has none (most words). Every
+// identifier is asked: its first letter and length rule most words out
+// before any comparison.
 const WordRule* wordRuleOf(std::string_view word) {
-    if (word.size() >= 16 || word.empty() ||
+    if (word.empty() || word.size() >= 16 ||
         ((kRuleLengths.byFirst[static_cast<unsigned char>(word[0])] >> word.size()) & 1u) == 0) {
         return nullptr;
     }
-    static constexpr WordRule kDrop = WordRule::Drop;
-    static constexpr WordRule kDropWithParentheses = WordRule::DropWithParentheses;
-    static constexpr WordRule kInline = WordRule::Inline;
-    auto is = [word](std::string_view candidate) { return word == candidate; };
-    switch (word.size()) {
-        case 5: return is("final") ? &kDrop : is("__asm") ? &kDropWithParentheses : nullptr;
-        case 7: return is("alignas") || is("__asm__") ? &kDropWithParentheses : nullptr;
-        case 8:
-            if (is("override") || is("restrict")) return &kDrop;
-            return is("noexcept") ? &kDropWithParentheses : nullptr;
-        case 9: return is("constexpr") || is("consteval") ? &kDrop : nullptr;
-        case 10: return is("__restrict") ? &kDrop : is("__inline__") ? &kInline : nullptr;
-        case 11: return is("__attribute") ? &kDropWithParentheses : nullptr;
-        case 12: return is("thread_local") || is("__restrict__") ? &kDrop : nullptr;
-        case 13:
-            if (is("__extension__")) return &kDrop;
-            if (is("__attribute__")) return &kDropWithParentheses;
-            return is("__forceinline") ? &kInline : nullptr;
-        default: return nullptr;
+    for (const WordRuleEntry& entry : kWordRules) {
+        if (entry.word == word) return &entry.rule;
     }
+    return nullptr;
 }
 
 bool isName(int token) { return token == TOKEN_IDENTIFIER || token == TOKEN_TYPEDEFname; }
@@ -734,25 +741,12 @@ int skipDeclaration(LenientState& state, DeclValue& value) {
 }
 
 // Hands over the front of the queue, once rewritten.
-int rewriteAndHandOverFront(LenientState& state, DeclValue& value) {
+int nextQueuedToken(LenientState& state, DeclValue& value) {
     peek(0);
     while (!passesUnchanged(state.ahead.front().token) && rewriteFront(state)) peek(0);
     const int token = handOver(state, state.ahead.front(), value);
     state.ahead.pop_front();
     return token;
-}
-
-// Hands over the front of the queue; most tokens there pass unchanged.
-int nextQueuedToken(LenientState& state, DeclValue& value) {
-    if (!state.ahead.empty()) {
-        const LenientToken& front = state.ahead.front();
-        if (passesUnchanged(front.token)) {
-            const int token = handOver(state, front, value);
-            state.ahead.pop_front();
-            return token;
-        }
-    }
-    return rewriteAndHandOverFront(state, value);
 }
 
 // Tokens that rewriteFront and filterWords would leave as they are, told
@@ -806,7 +800,7 @@ int handOverIdentifier(LenientState& state, DeclValue& value) {
     name.value = value;
     state.ahead.push_front(name);
     filterWords(state.ahead.front());
-    return rewriteAndHandOverFront(state, value);
+    return nextQueuedToken(state, value);
 }
 
 }  // namespace
@@ -844,10 +838,6 @@ bool scansDirectly(const LenientState& state) {
     return state.ahead.empty() && state.scannedBack.empty() && !state.reachedEnd && !state.recovering;
 }
 
-}  // namespace
-
-namespace {
-
 // A token just scanned into `value` that changes the filter's state or may
 // be rewritten.
 [[gnu::noinline]] int handOverScanned(LenientState& state, int token, unsigned traits, DeclValue& value) {
@@ -862,12 +852,11 @@ namespace {
 
 [[gnu::noinline]] int nextTokenOtherwise(LenientState& state, DeclValue& value) {
     if (*state.rawBraceBalance != 0) followRawBraces(state);
-    int handed;
     if (state.scansDirectly) {
         const int token = nextToken(value);
         return handOverScanned(state, token, traitsOf(token), value);
     }
-    handed = state.recovering ? skipDeclaration(state, value) : nextQueuedToken(state, value);
+    const int handed = state.recovering ? skipDeclaration(state, value) : nextQueuedToken(state, value);
     state.scansDirectly = scansDirectly(state);
     return handed;
 }
