@@ -14,6 +14,7 @@
 #include <utility>
 
 #include "support/paths.h"
+#include "support/write_behind.h"
 
 namespace zivrat {
 namespace {
@@ -98,6 +99,8 @@ public:
         return result;
     }
 
+    bool concurrent() const override { return true; }
+
 private:
     static bool writeAll(int handle, const std::string& content) {
         const char* from = content.data();
@@ -145,6 +148,7 @@ struct FileSeamState {
     std::unordered_map<std::string, int> sourceOpenings;
     std::unordered_map<std::string, std::string> sourceTexts;
     std::size_t sourceBytes = 0;
+    std::unique_ptr<WriteBehind> writeBehind = std::make_unique<WriteBehind>();
 };
 
 constexpr std::size_t kMostSourceBytes = 16 << 20;
@@ -154,9 +158,11 @@ FileSeamState& seamState() {
     return state;
 }
 
-// A page kept back is written before anything else touches its file.
+// A page on its way, or kept back, is written before anything else
+// touches its file.
 void settle(const std::string& path) {
     FileSeamState& state = seamState();
+    state.writeBehind->await(path);
     auto pending = state.pendingPages.find(path);
     if (pending == state.pendingPages.end()) return;
     state.fileSystem->writeWhole(path, pending->second);
@@ -198,6 +204,7 @@ bool opensForWriting(const char* mode) {
 const std::unordered_set<std::string>* listedNames(const std::string& folder) {
     if (auto* names = listingOf(folder)) return names;
     std::vector<std::string> found;
+    seamState().writeBehind->awaitAll();
     if (!seamState().fileSystem->listFolder(folder, found)) return nullptr;
     auto* names = &seamState().listedFolders[folder];
     names->insert(found.begin(), found.end());
@@ -238,6 +245,7 @@ void beginFileRun() {
 
 void endFileRun() {
     FileSeamState& state = seamState();
+    state.writeBehind->finish();
     for (const auto& [path, content] : state.pendingPages) {
         state.fileSystem->writeWhole(path, content);
     }
@@ -297,6 +305,7 @@ const std::string* keptSourceText(const std::string& path) {
 
 std::FILE* openSourceStream(const std::string& path) {
     FileSeamState& state = seamState();
+    state.writeBehind->await(path);
     if (state.inRun && state.pendingPages.count(path) == 0) {
         if (const std::string* text = keptSourceText(path)) return openMemory(text->data(), text->size());
     }
@@ -334,6 +343,7 @@ bool readListedFile(const std::string& path, std::string& content) {
 
 bool writeWholeFile(const std::string& path, const std::string& content) {
     FileSeamState& state = seamState();
+    state.writeBehind->await(path);
     state.pendingPages.erase(path);
     bool written = state.fileSystem->writeWhole(path, content);
     if (written) noteChange(path, true);
@@ -343,6 +353,7 @@ bool writeWholeFile(const std::string& path, const std::string& content) {
 bool removeFile(const std::string& path) {
     FileSeamState& state = seamState();
     if (state.heldFiles.erase(path) != 0) return true;
+    state.writeBehind->await(path);
     state.pendingPages.erase(path);
     bool removed = state.fileSystem->remove(path);
     if (removed) noteChange(path, false);
@@ -352,6 +363,7 @@ bool removeFile(const std::string& path) {
 bool renameFile(const std::string& from, const std::string& to) {
     FileSeamState& state = seamState();
     settle(from);
+    state.writeBehind->await(to);
     state.pendingPages.erase(to);
     bool renamed = state.fileSystem->rename(from, to);
     if (renamed) {
@@ -370,7 +382,10 @@ bool resizeFile(const std::string& path, std::uint64_t size) {
 
 bool syncFileStream(std::FILE* stream) { return seamState().fileSystem->syncStream(stream); }
 
-bool syncFolder(const std::string& folder) { return seamState().fileSystem->syncFolder(folder); }
+bool syncFolder(const std::string& folder) {
+    seamState().writeBehind->awaitAll();
+    return seamState().fileSystem->syncFolder(folder);
+}
 
 FileStatus fileStatus(const std::string& path) {
     settle(path);
@@ -386,7 +401,10 @@ bool mayExistIn(const std::string& folder, const std::string& name) {
     return !seamState().inRun || mayBeListedIn(folder, name);
 }
 
-bool isDirectory(const std::string& path) { return seamState().fileSystem->status(path).directory; }
+bool isDirectory(const std::string& path) {
+    seamState().writeBehind->await(path);
+    return seamState().fileSystem->status(path).directory;
+}
 
 bool staysInsideFolder(const std::string& name) {
     if (!name.empty() && name[0] == kDirectorySeparator) return false;
@@ -402,6 +420,7 @@ bool staysInsideFolder(const std::string& name) {
 }
 
 bool isExecutableFile(const std::string& path) {
+    seamState().writeBehind->await(path);
     return seamState().fileSystem->status(path).executable;
 }
 
@@ -429,11 +448,14 @@ bool modificationTime(const std::string& path, std::time_t& when) {
 }
 
 std::string canonicalPath(const std::string& path) {
+    seamState().writeBehind->await(path);
     return seamState().fileSystem->canonicalPath(path);
 }
 
 PageOutput::~PageOutput() {
     if (stream_ != nullptr) std::fclose(stream_);
+    // Opened and never closed: the page was created empty, and still is.
+    if (writtenBehind_) close(std::string());
 }
 
 PageOpening PageOutput::open(const std::string& folder, const std::string& name,
@@ -444,6 +466,12 @@ PageOpening PageOutput::open(const std::string& folder, const std::string& name,
     if (place && !place(name, path_)) return PageOpening::kSkipped;
     keptBack_ = state.inRun && state.writtenPages.count(path_) != 0;
     if (keptBack_) return PageOpening::kOpened;
+    if (state.inRun && state.fileSystem->concurrent() && heldFile(path_) == nullptr) {
+        writtenBehind_ = true;
+        state.writtenPages.insert(path_);
+        noteChange(path_, true);
+        return PageOpening::kOpened;
+    }
     stream_ = openFileStream(path_, "wb");
     if (stream_ == nullptr) return PageOpening::kNotCreated;
     // The page goes out in one write, not through the stream's small buffer.
@@ -457,6 +485,12 @@ void PageOutput::close(std::string content) {
         seamState().pendingPages[path_] = std::move(content);
         noteChange(path_, true);
         keptBack_ = false;
+        return;
+    }
+    if (writtenBehind_) {
+        writtenBehind_ = false;
+        FileSeamState& state = seamState();
+        state.writeBehind->write(*state.fileSystem, path_, std::move(content));
         return;
     }
     if (stream_ == nullptr) return;

@@ -47,6 +47,9 @@ public:
     virtual bool syncFolder(const std::string& folder) = 0;
     // The absolute path with links resolved; the path itself when it cannot be.
     virtual std::string canonicalPath(const std::string& path) = 0;
+    // Whether its calls may come from two threads at once. Pages of a run
+    // are then written by a thread of their own (see write_behind.h).
+    virtual bool concurrent() const { return false; }
 };
 
 FileSystem& diskFileSystem();
@@ -55,9 +58,10 @@ FileSystem& diskFileSystem();
 // pages are written first and every cache is dropped.
 void useFileSystem(FileSystem* replacement);
 
-// A run of the program: caches live, and pages written again are kept
-// back, from its start to its end (however it ends). Outside a run every
-// access goes straight to the file system.
+// A run of the program: caches live, pages are written behind it, and
+// pages written again are kept back, from its start to its end (however it
+// ends: every page has reached the file system when `endFileRun` returns).
+// Outside a run every access goes straight to the file system.
 void beginFileRun();
 void endFileRun();
 
@@ -117,6 +121,9 @@ using PagePlacement = std::function<bool(const std::string& name, std::string& p
 // damaged or hostile. Within a run, a page opened again (the index and
 // list pages, shared file and class pages: once per input) is kept back
 // instead, so that it reaches the file system once, with its last content.
+// Within a run, on a file system that allows it, the page is created only
+// when it is closed, behind the run; one that cannot be created is skipped
+// as it always was, and anything that touches its file first waits for it.
 class PageOutput {
 public:
     PageOutput() = default;
@@ -133,6 +140,7 @@ private:
     std::string path_;
     std::FILE* stream_ = nullptr;
     bool keptBack_ = false;
+    bool writtenBehind_ = false;
 };
 
 

@@ -1,0 +1,73 @@
+// Files written behind the run: a thread of their own creates and writes
+// them, in the order they were handed over, while the run goes on to its
+// next page. Creating a file costs about as much as building a page, so on
+// a machine with a second core the run no longer waits for it.
+//
+// Only the thread that hands files over may call these functions. Anything
+// else that touches a file on its way must wait for it first (`await`).
+#pragma once
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+
+namespace zivrat {
+
+class FileSystem;
+
+class WriteBehind {
+public:
+    WriteBehind() = default;
+    WriteBehind(const WriteBehind&) = delete;
+    WriteBehind& operator=(const WriteBehind&) = delete;
+    ~WriteBehind() { finish(); }
+
+    // Hands the file over; waits while too much is already waiting. Files
+    // that cannot be created are skipped, as an unwritable page always was.
+    void write(FileSystem& fileSystem, std::string path, std::string content);
+    // Returns once the file at `path`, if it was handed over, is written.
+    void await(const std::string& path);
+    // Returns once every file handed over is written.
+    void awaitAll();
+    // Writes what waits and stops the thread.
+    void finish();
+
+private:
+    struct File {
+        std::string path;
+        std::string content;
+    };
+
+    void start(FileSystem& fileSystem);
+    void writeFiles(FileSystem* fileSystem);
+    void awaitCount(std::uint64_t count);
+    void forgetWritten();
+
+    // What the writer does: waits for a first file, gathers more for a
+    // batch, or writes one.
+    enum class Writer { kIdle, kGathering, kWriting };
+
+    std::mutex mutex_;
+    std::condition_variable filesWaiting_;
+    std::condition_variable filesWritten_;
+    std::deque<File> waiting_;
+    std::size_t waitingBytes_ = 0;
+    std::uint64_t handedOver_ = 0;
+    std::uint64_t written_ = 0;
+    Writer writerState_ = Writer::kWriting;
+    // Whether the writer should take what waits without gathering more.
+    bool urged_ = false;
+    bool stopping_ = false;
+    bool threadRefused_ = false;  // this thread's own
+    std::thread writer_;
+    // The files handed over and the count they were handed over at (this
+    // thread's own record; written ones are forgotten now and then).
+    std::unordered_map<std::string, std::uint64_t> handedOverPaths_;
+};
+
+}  // namespace zivrat
