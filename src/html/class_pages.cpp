@@ -1,6 +1,5 @@
 #include "html/class_pages.h"
 
-#include <sstream>
 #include <string>
 
 #include "ground/banner.h"
@@ -16,19 +15,19 @@ namespace {
 const char* topTarget() { return runSettings().frames ? " TARGET=\"_top\"" : ""; }
 
 // The header file of -h, copied whole; nothing when it cannot be read.
-void copyHeaderFile(std::ostream& page) {
+void copyHeaderFile(PageText& page) {
     std::string header;
     if (readWholeFile(runSettings().headerFileName, header)) page << header;
 }
 
-void writeLibraryCell(std::ostream& page, const ClassTag& tag) {
+void writeLibraryCell(PageText& page, const ClassTag& tag) {
     const PageWords& words = configuration().words;
     page << "<tr align=left><td><font size=4><b>" << words.classLibrary
          << "</font></b><td><b>: <a href=\"" << tag.library << ".html\"" << topTarget() << ">"
          << tag.library << "</a></b>\n";
 }
 
-void writeAuthorRow(std::ostream& page, const ClassTag& tag) {
+void writeAuthorRow(PageText& page, const ClassTag& tag) {
     const PageWords& words = configuration().words;
     page << "<tr align=left><td><font size=4><b>" << words.classAuthor
          << "</font></b><td><b>: " << tag.authors << "</b><td><font size=4><b>"
@@ -36,12 +35,12 @@ void writeAuthorRow(std::ostream& page, const ClassTag& tag) {
          << "</font></b>";
 }
 
-void writeVersionRow(std::ostream& page, const ClassTag& tag) {
+void writeVersionRow(PageText& page, const ClassTag& tag) {
     page << "<tr align=left><td><font size=4><b>" << configuration().words.classVersion
          << "</font></b><td><b>: " << tag.version << "</b>\n";
 }
 
-void writeSourceLinks(std::ostream& page, const ClassTag& tag) {
+void writeSourceLinks(PageText& page, const ClassTag& tag) {
     const PageWords& words = configuration().words;
     const std::string sourceHref = words.generatorUrlServer + tag.sourcePath;
     const std::string fileHref = classFilePageName(tag);
@@ -71,13 +70,13 @@ bool hasData(const ClassTag& tag, std::uint32_t access) {
     return false;
 }
 
-void writeSectionStart(std::ostream& page, const std::string& word) {
+void writeSectionStart(PageText& page, const std::string& word) {
     page << "<font size=4><b>" << word << "</b></font><p>\n<ul>\n";
 }
 
 // One function section: the functions whose flags have `flag` and, when
 // `access` is given, that access.
-void writeFunctionSection(std::ostream& page, const ClassTag& tag, const std::string& word,
+void writeFunctionSection(PageText& page, const ClassTag& tag, const std::string& word,
                           std::uint32_t flag, const std::uint32_t* access) {
     auto qualifies = [&](const FunctionTag& function) {
         return (function.flags & flag) != 0 && (access == nullptr || function.access == *access);
@@ -112,13 +111,13 @@ void appendBoldName(std::string& text, const FunctionTag& function) {
     text += "</b>";
 }
 
-void writePageStart(std::ostream& page, const ClassTag& tag) {
+void writePageStart(PageText& page, const ClassTag& tag) {
     page << "<HTML>\n<HEAD>\n";
     writeClassPageHead(page, tag);
 }
 
 // Description, example and the member sections, closed by the footer.
-void writeClassBody(std::ostream& page, const ClassTag& tag) {
+void writeClassBody(PageText& page, const ClassTag& tag) {
     writeDescription(page, tag.description, true);
     writeExample(page, tag.example);
     writeDataSections(page, tag);
@@ -141,14 +140,14 @@ void writeClassPageFile(const std::string& pageName, const ClassTag& tag, const 
 
 }  // namespace
 
-void writeClassPageHead(std::ostream& page, const ClassTag& tag) {
+void writeClassPageHead(PageText& page, const ClassTag& tag) {
     page << "<!--\n\n" << decodedHeadLine() << "\n!-->\n\n";
     page << "<TITLE>" << (tag.isTemplate ? "template " : "") << classKindWord(tag.kind) << " : "
          << tag.name << "</TITLE><P>\n";
     if (runSettings().useHeaderFile) copyHeaderFile(page);
 }
 
-void writeClassTable(std::ostream& page, const ClassTag& tag) {
+void writeClassTable(PageText& page, const ClassTag& tag) {
     if (tag.isTemplate) {
         page << "<font size=5><b>Template</b> &lt ";
         writeTemplateParams(page, tag);
@@ -169,7 +168,7 @@ void writeClassTable(std::ostream& page, const ClassTag& tag) {
     page << "</table>\n";
 }
 
-void writeDataSections(std::ostream& page, const ClassTag& tag) {
+void writeDataSections(PageText& page, const ClassTag& tag) {
     if (tag.data.empty() && tag.functions.empty()) return;
     const PageWords& words = configuration().words;
     const std::string* sectionWords[] = {&words.dataPublic, &words.dataProtected,
@@ -193,7 +192,7 @@ void writeDataSections(std::ostream& page, const ClassTag& tag) {
 // hold thousands of them.
 constexpr std::size_t kItemSize = 256;
 
-void writeDataItem(std::ostream& page, const ClassTag& tag, const DataTag& member) {
+void writeDataItem(PageText& page, const ClassTag& tag, const DataTag& member) {
     std::string item;
     item.reserve(kItemSize);
     item += "<li><font size=4>";
@@ -207,7 +206,7 @@ void writeDataItem(std::ostream& page, const ClassTag& tag, const DataTag& membe
     writeDescription(page, member.description, false);
 }
 
-void writeFunctionSections(std::ostream& page, const ClassTag& tag) {
+void writeFunctionSections(PageText& page, const ClassTag& tag) {
     if (tag.functions.empty()) return;
     const PageWords& words = configuration().words;
     const std::uint32_t publicAccess = Public, protectedAccess = Protected,
@@ -220,7 +219,7 @@ void writeFunctionSections(std::ostream& page, const ClassTag& tag) {
     writeFunctionSection(page, tag, words.funtionPrivate, Ordinary, &privateAccess);
 }
 
-void writeFunctionItem(std::ostream& page, const ClassTag* tag, const FunctionTag& function) {
+void writeFunctionItem(PageText& page, const ClassTag* tag, const FunctionTag& function) {
     std::string item;
     item.reserve(kItemSize);
     item += "<li><font size=4>";
@@ -251,7 +250,7 @@ void writeFunctionItem(std::ostream& page, const ClassTag* tag, const FunctionTa
 
 void writeClassPage(const ClassTag& tag) {
     writeClassPageFile(tag.pageFile, tag, configuration().words.generatorHtmlNoframeBgcolor,
-                       [&](std::ostream& page) {
+                       [&](PageText& page) {
                            writeClassTable(page, tag);
                            page << "<hr><p>\n";
                            writeClassBody(page, tag);
@@ -271,12 +270,12 @@ void writeClassFrames(DocModel& model, const ClassTag& tag) {
         frameset.close();
     }
     writeClassPageFile(names.upper, tag, words.generatorHtmlFrameHeaderBgcolor,
-                       [&](std::ostream& page) {
+                       [&](PageText& page) {
                            writeClassTable(page, tag);
                            page << "</BODY>\n</HTML>\n";
                        });
     writeClassPageFile(names.lower, tag, words.generatorHtmlFrameBodyBgcolor,
-                       [&](std::ostream& page) { writeClassBody(page, tag); });
+                       [&](PageText& page) { writeClassBody(page, tag); });
 }
 
 }  // namespace zivrat

@@ -2,23 +2,23 @@
 // assembly of the page alone or as a frameset with two frame pages.
 #pragma once
 
-#include <ostream>
+#include "html/html_text.h"
 
 #include "model/model.h"
 
 namespace zivrat {
 
 // What goes between "<HTML>\n<HEAD>\n" and "</HEAD>".
-void writeClassPageHead(std::ostream& page, const ClassTag& tag);
+void writeClassPageHead(PageText& page, const ClassTag& tag);
 // The template line and the class table.
-void writeClassTable(std::ostream& page, const ClassTag& tag);
+void writeClassTable(PageText& page, const ClassTag& tag);
 
-void writeDataSections(std::ostream& page, const ClassTag& tag);
-void writeFunctionSections(std::ostream& page, const ClassTag& tag);
+void writeDataSections(PageText& page, const ClassTag& tag);
+void writeFunctionSections(PageText& page, const ClassTag& tag);
 
-void writeDataItem(std::ostream& page, const ClassTag& tag, const DataTag& member);
+void writeDataItem(PageText& page, const ClassTag& tag, const DataTag& member);
 // `tag` is null for the function prototypes of a file page.
-void writeFunctionItem(std::ostream& page, const ClassTag* tag, const FunctionTag& function);
+void writeFunctionItem(PageText& page, const ClassTag* tag, const FunctionTag& function);
 
 // The whole page without frames, into htmlPath + pageFile.
 void writeClassPage(const ClassTag& tag);

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
+#include <unordered_map>
 
 #include "ground/input_tracking.h"
 #include "ground/messages.h"
@@ -113,7 +115,7 @@ bool hasParagraph(const std::string& text) { return text.find("<p>") != std::str
 
 std::string escapeHtml(const std::string& text) { return escapeCodeAs(text, "&lt ", "&gt "); }
 
-void writeCode(std::ostream& page, const std::string& text) {
+void writeCode(PageText& page, const std::string& text) {
     if (needsCodeEscape(text)) page << escapeCode(text);
     else page << text;
 }
@@ -192,14 +194,40 @@ std::string_view classNameView(std::string_view name) {
     return name;
 }
 
+// The run-wide state of the page writers.
+struct HtmlState {
+    // The class that each type text of the pages names, or null; for the
+    // class names of the model's version kept here. A page names the same
+    // types many times over.
+    std::unordered_map<std::string, const ClassTag*> classByType;
+    std::uint64_t classNamesVersion = ~std::uint64_t{0};
+};
+
+HtmlState& htmlState() {
+    static HtmlState state;
+    return state;
+}
+
+const ClassTag* classNamedIn(const DocModel& model, const std::string& type) {
+    const std::string name(classNameView(type));
+    if (isAnonymousClassName(name)) return nullptr;
+    return model.findClass(name);
+}
+
 }  // namespace
 
 std::string classNameInType(const std::string& type) { return std::string(classNameView(type)); }
 
 const ClassTag* findClassForType(const std::string& type) {
-    const std::string name(classNameView(type));
-    if (isAnonymousClassName(name)) return nullptr;
-    return docModel().findClass(name);
+    HtmlState& state = htmlState();
+    const DocModel& model = docModel();
+    if (state.classNamesVersion != model.classNamesVersion) {
+        state.classByType.clear();
+        state.classNamesVersion = model.classNamesVersion;
+    }
+    auto [known, added] = state.classByType.try_emplace(type, nullptr);
+    if (added) known->second = classNamedIn(model, type);
+    return known->second;
 }
 
 void appendTypeLink(std::string& text, const ClassTag* current, const std::string& type,
@@ -218,14 +246,14 @@ void appendTypeLink(std::string& text, const ClassTag* current, const std::strin
     text.append(runSettings().frames ? " TARGET=\"_top\">" : ">").append(shown).append("</A> ");
 }
 
-void writeTypeLink(std::ostream& page, const ClassTag* current, const std::string& type,
+void writeTypeLink(PageText& page, const ClassTag* current, const std::string& type,
                    const std::string& display) {
     std::string text;
     appendTypeLink(text, current, type, display);
     page << text;
 }
 
-void writeBaseList(std::ostream& page, const ClassTag& tag) {
+void writeBaseList(PageText& page, const ClassTag& tag) {
     for (std::size_t i = 0; i < tag.baseNames.size(); ++i) {
         if (i > 0) page << ", ";
         std::uint32_t access = i < tag.baseAccess.size() ? tag.baseAccess[i] : PrivateBase;
@@ -234,7 +262,7 @@ void writeBaseList(std::ostream& page, const ClassTag& tag) {
     }
 }
 
-void writeTemplateParams(std::ostream& page, const ClassTag& tag) {
+void writeTemplateParams(PageText& page, const ClassTag& tag) {
     bool first = true;
     for (const DataTag& param : tag.templateParams) {
         if (!first) page << ", ";
@@ -276,7 +304,7 @@ const std::vector<SortedItem>& IndexList::entries() const {
     return entries_;
 }
 
-void writeIndexList(const IndexList& list, std::ostream& page, const std::string& bullet) {
+void writeIndexList(const IndexList& list, PageText& page, const std::string& bullet) {
     const std::vector<SortedItem>& entries = list.entries();
     const std::size_t count = entries.size();
     const std::string listStart = "<ul type=" + bullet + ">\n";
@@ -308,7 +336,7 @@ void writeIndexList(const IndexList& list, std::ostream& page, const std::string
     page << table;
 }
 
-void writeDescription(std::ostream& page, const std::string& text, bool withHeading) {
+void writeDescription(PageText& page, const std::string& text, bool withHeading) {
     if (text.empty()) return;
     if (withHeading && (isLong(text) || hasLineFeed(text))) {
         page << "<font size=4><b>" << configuration().words.commentDescription << "</b></font>\n";
@@ -320,7 +348,7 @@ void writeDescription(std::ostream& page, const std::string& text, bool withHead
     if (withHeading && (isLong(shown) || hasParagraph(shown))) page << "<p>\n";
 }
 
-void writeExample(std::ostream& page, const std::string& text) {
+void writeExample(PageText& page, const std::string& text) {
     if (text.empty()) return;
     if (isLong(text) || hasLineFeed(text)) {
         page << "<b>" << configuration().words.commentExample << "</b>\n";
@@ -330,7 +358,7 @@ void writeExample(std::ostream& page, const std::string& text) {
     if (isLong(shown) || hasParagraph(shown)) page << "<p>\n";
 }
 
-void writeFooter(std::ostream& page) {
+void writeFooter(PageText& page) {
     const PageWords& words = configuration().words;
     std::string now = dateText(currentTime());
     page << "<!--$$-->\n"
@@ -338,7 +366,7 @@ void writeFooter(std::ostream& page) {
          << words.footerBy << "<i>Zivrat " << kVersionText << "</i><p>\n";
 }
 
-void writeBodyStart(std::ostream& page, const std::string& colour) {
+void writeBodyStart(PageText& page, const std::string& colour) {
     page << "</HEAD>\n<BODY";
     if (colour.empty()) page << ">\n";
     else page << " BGCOLOR=\"" << colour << "\">\n";
@@ -369,13 +397,13 @@ std::string classFilePageName(const ClassTag& tag) {
 
 std::string pagePath(const std::string& pageName) { return runSettings().htmlPath + pageName; }
 
-PageFile::PageFile() : std::ostream(&text_) {}
-
 PageFile::~PageFile() { close(); }
 
 bool PageFile::open(const std::string& pageName) {
     close();
-    text_.clear();
+    // Most pages fit the first few kilobytes.
+    text_ = takePageText();
+    text_.reserve(8192);
     PageOpening opening = output_.open(runSettings().htmlPath, pageName, notePageWrite);
     if (opening == PageOpening::kOutsideFolder) {
         throw yError("page '" + pageName + "' would be written outside the output folder: refused\n",
@@ -388,7 +416,7 @@ bool PageFile::open(const std::string& pageName) {
 void PageFile::close() {
     if (!open_) return;
     open_ = false;
-    output_.close(text_.take());
+    output_.close(std::move(text_));
 }
 
 FramePageNames nameFramePages(DocModel& model, const ClassTag& tag) {

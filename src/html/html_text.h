@@ -4,7 +4,6 @@
 #pragma once
 
 #include <cstdint>
-#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,11 +14,36 @@
 
 namespace zivrat {
 
+// The text of a page under construction. The page writers put their
+// pieces together with "<<", each a plain append to one string: pages take
+// hundreds of thousands of pieces, and a stream's per-piece work cost
+// several times the append itself.
+class PageText {
+public:
+    PageText& operator<<(std::string_view piece) {
+        text_.append(piece.data(), piece.size());
+        return *this;
+    }
+    PageText& operator<<(char piece) {
+        text_ += piece;
+        return *this;
+    }
+    PageText& operator<<(int number) { return *this << std::to_string(number); }
+    PageText& operator<<(unsigned number) { return *this << std::to_string(number); }
+    PageText& operator<<(long number) { return *this << std::to_string(number); }
+    PageText& operator<<(unsigned long number) { return *this << std::to_string(number); }
+
+    const std::string& text() const { return text_; }
+
+protected:
+    std::string text_;
+};
+
 // Code text in the spaced form of type links and class names: "<" becomes
 // "&lt " and ">" "&gt " (escapeCode of support/code_text.h for the rest).
 std::string escapeHtml(const std::string& text);
 // Writes code text into a page.
-void writeCode(std::ostream& page, const std::string& text);
+void writeCode(PageText& page, const std::string& text);
 // The same, appended to a text under construction.
 void appendCode(std::string& text, const std::string& code);
 
@@ -45,15 +69,15 @@ const ClassTag* findClassForType(const std::string& type);
 
 // Writes the display text, as a link to the page of the class that the type
 // names unless that is the current class (which may be null).
-void writeTypeLink(std::ostream& page, const ClassTag* current, const std::string& type,
+void writeTypeLink(PageText& page, const ClassTag* current, const std::string& type,
                    const std::string& display);
 void appendTypeLink(std::string& text, const ClassTag* current, const std::string& type,
                     const std::string& display);
 
 // The base classes with their access words.
-void writeBaseList(std::ostream& page, const ClassTag& tag);
+void writeBaseList(PageText& page, const ClassTag& tag);
 // The template parameters of a class template.
-void writeTemplateParams(std::ostream& page, const ClassTag& tag);
+void writeTemplateParams(PageText& page, const ClassTag& tag);
 
 struct SortedItem {
     std::string key;
@@ -81,15 +105,15 @@ private:
     mutable bool sorted_ = true;
 };
 
-void writeIndexList(const IndexList& list, std::ostream& page, const std::string& bullet);
+void writeIndexList(const IndexList& list, PageText& page, const std::string& bullet);
 
 // A description block; `withHeading` for class, file and library texts.
-void writeDescription(std::ostream& page, const std::string& text, bool withHeading);
-void writeExample(std::ostream& page, const std::string& text);
-void writeFooter(std::ostream& page);
+void writeDescription(PageText& page, const std::string& text, bool withHeading);
+void writeExample(PageText& page, const std::string& text);
+void writeFooter(PageText& page);
 
 // The body tag after the head: "</HEAD>\n<BODY", with the colour when set.
-void writeBodyStart(std::ostream& page, const std::string& colour);
+void writeBodyStart(PageText& page, const std::string& colour);
 
 // The modification time of a file as a date text with its line feed; empty
 // for an empty path or a file that cannot be examined.
@@ -107,35 +131,12 @@ std::string pagePath(const std::string& pageName);
 // A page of the HTML directory, built in memory and handed to the file
 // system whole when it is closed or destroyed: a page whose writer a break
 // stops keeps what was written until then.
-// The text of a page under construction: appended straight to a string
-// that is handed over whole when the page is closed.
-class PageText : public std::streambuf {
+class PageFile : public PageText {
 public:
-    std::string take() { return std::move(text_); }
-    // Starts a page; most pages fit the first few kilobytes.
-    void clear() {
-        text_.clear();
-        text_.reserve(8192);
-    }
-
-protected:
-    std::streamsize xsputn(const char* text, std::streamsize count) override {
-        text_.append(text, static_cast<std::size_t>(count));
-        return count;
-    }
-    int_type overflow(int_type c) override {
-        if (!traits_type::eq_int_type(c, traits_type::eof())) text_ += traits_type::to_char_type(c);
-        return traits_type::not_eof(c);
-    }
-
-private:
-    std::string text_;
-};
-
-class PageFile : public std::ostream {
-public:
-    PageFile();
-    ~PageFile() override;
+    PageFile() = default;
+    PageFile(const PageFile&) = delete;
+    PageFile& operator=(const PageFile&) = delete;
+    ~PageFile();
 
     // Replaces the page of that name; false when it cannot be created (the
     // page is then skipped without a message). A name that would lead
@@ -144,7 +145,6 @@ public:
     void close();
 
 private:
-    PageText text_;
     PageOutput output_;
     bool open_ = false;
 };

@@ -14,7 +14,7 @@
 namespace zivrat {
 namespace {
 
-void writePageEnd(std::ostream& page) {
+void writePageEnd(PageText& page) {
     writeFooter(page);
     page << "</BODY>\n</HTML>\n";
 }
@@ -31,7 +31,7 @@ void addClassEntry(IndexList& list, const ClassTag& tag) {
     list.add(tag.name, std::move(text));
 }
 
-void writeLibraryList(std::ostream& page, const TextSet& libraries) {
+void writeLibraryList(PageText& page, const TextSet& libraries) {
     const PageWords& words = configuration().words;
     page << "<h4>" << words.firstpageLibrary << "</h4>\n" << "<ul type=square>\n";
     for (const std::string& library : libraries.inOrder()) {
@@ -43,7 +43,7 @@ void writeLibraryList(std::ostream& page, const TextSet& libraries) {
     page << "</ul>\n";
 }
 
-void writeFileKindList(std::ostream& page, const DocModel& model) {
+void writeFileKindList(PageText& page, const DocModel& model) {
     if (!model.hasFiles()) return;
     const PageWords& words = configuration().words;
     const auto& tables = model.fileTables;
@@ -65,7 +65,7 @@ void addFileEntry(IndexList& list, const FileTag& file) {
 
 // The file count and the two lists of one file-list page, one per file kind;
 // the pages of the files are written on the way when asked for.
-void writeFileLists(std::ostream& page, const DocModel& model, FileKind first, FileKind second,
+void writeFileLists(PageText& page, const DocModel& model, FileKind first, FileKind second,
                     const std::string& countWord, IndexList& list, FilePages filePages) {
     page << (model.fileTables[first].size() + model.fileTables[second].size()) << countWord
          << "\n" << "<p>\n<hr>\n";
@@ -108,7 +108,7 @@ void writeSourceListPage(const DocModel& model, IndexList& list, FilePages fileP
     writeFileLists(page, model, SourceCpp, SourceC, words.cppfileCountname, list, filePages);
 }
 
-void writeFilePageHead(std::ostream& page, const FileTag& file, const std::string& name) {
+void writeFilePageHead(PageText& page, const FileTag& file, const std::string& name) {
     const PageWords& words = configuration().words;
     page << "<HTML>\n<HEAD>\n" << "<title>" << words.fileName << name
          << "</title>\n</HEAD>\n<BODY>\n<font size=5><b>" << words.fileName << " </font><a href=\""
@@ -122,7 +122,7 @@ void writeFilePageHead(std::ostream& page, const FileTag& file, const std::strin
          << "<p>\n<hr><p>\n";
 }
 
-void writeFileClasses(std::ostream& page, const FileTag& file) {
+void writeFileClasses(PageText& page, const FileTag& file) {
     page << "<h3><i>" << configuration().words.fileClassdef << "</i></h3>\n";
     IndexList list(2);
     for (const ClassTag* tag : file.classes) {
@@ -131,7 +131,7 @@ void writeFileClasses(std::ostream& page, const FileTag& file) {
     writeIndexList(list, page, "square");
 }
 
-void writeFileTypedefs(std::ostream& page, const FileTag& file) {
+void writeFileTypedefs(PageText& page, const FileTag& file) {
     if (file.typedefNames.empty()) return;
     page << "<h3><i>" << configuration().words.fileTypedef << "</i></h3>\n" << "<ul type=square>\n";
     for (const std::string& name : file.typedefNames) {
@@ -142,7 +142,7 @@ void writeFileTypedefs(std::ostream& page, const FileTag& file) {
     page << "</ul>\n";
 }
 
-void writeFileFunctions(std::ostream& page, const FileTag& file) {
+void writeFileFunctions(PageText& page, const FileTag& file) {
     if (file.functions.empty()) return;
     page << "<h3><i>" << configuration().words.fileFunctiondef << "</i></h3>\n"
          << "<ul type=square>\n";

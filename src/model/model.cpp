@@ -120,6 +120,7 @@ void NameList::clear() {
 
 ClassTag& DocModel::addClass(std::unique_ptr<ClassTag> tag) {
     ClassTag* added = tag.get();
+    ++classNamesVersion;
     added->registration = classes.size();
     classes.push_back(std::move(tag));
     if (!added->isAnonymous()) classByName.emplace(added->name, added);
@@ -128,6 +129,7 @@ ClassTag& DocModel::addClass(std::unique_ptr<ClassTag> tag) {
 }
 
 void DocModel::renameClass(ClassTag& tag, const std::string& name) {
+    ++classNamesVersion;
     auto old = classByName.find(tag.name);
     if (old != classByName.end() && old->second == &tag) {
         // Another class of the old name may now be the first one.
@@ -185,6 +187,7 @@ void DocModel::clear() {
     templateParamNames.clear();
     classes.clear();
     classByName.clear();
+    ++classNamesVersion;
     classStack.clear();
     for (FileTable& table : fileTables) table.clear();
     currentClass = nullptr;

@@ -198,6 +198,9 @@ struct DocModel {
 
     // The first registered class of a name (for links), by current name.
     std::unordered_map<std::string, ClassTag*> classByName;
+    // Grows with every change of the classes or their names, so that what
+    // is derived from them can tell when it is out of date.
+    std::uint64_t classNamesVersion = 0;
 
     // Appends a class (and to the current file's classes when there is one).
     ClassTag& addClass(std::unique_ptr<ClassTag> tag);

@@ -149,6 +149,8 @@ struct FileSeamState {
     std::unordered_map<std::string, std::string> sourceTexts;
     std::size_t sourceBytes = 0;
     std::unique_ptr<WriteBehind> writeBehind = std::make_unique<WriteBehind>();
+    // The buffer of a page written behind, emptied, for the next page.
+    std::string spareText;
 };
 
 constexpr std::size_t kMostSourceBytes = 16 << 20;
@@ -246,6 +248,7 @@ void beginFileRun() {
 void endFileRun() {
     FileSeamState& state = seamState();
     state.writeBehind->finish();
+    state.spareText = std::string();
     for (const auto& [path, content] : state.pendingPages) {
         state.fileSystem->writeWhole(path, content);
     }
@@ -452,6 +455,8 @@ std::string canonicalPath(const std::string& path) {
     return seamState().fileSystem->canonicalPath(path);
 }
 
+std::string takePageText() { return std::exchange(seamState().spareText, std::string()); }
+
 PageOutput::~PageOutput() {
     if (stream_ != nullptr) std::fclose(stream_);
     // Opened and never closed: the page was created empty, and still is.
@@ -490,7 +495,8 @@ void PageOutput::close(std::string content) {
     if (writtenBehind_) {
         writtenBehind_ = false;
         FileSeamState& state = seamState();
-        state.writeBehind->write(*state.fileSystem, path_, std::move(content));
+        state.writeBehind->write(*state.fileSystem, path_, content);
+        state.spareText = std::move(content);
         return;
     }
     if (stream_ == nullptr) return;

@@ -109,6 +109,11 @@ std::uint64_t fileSize(const std::string& path);
 bool modificationTime(const std::string& path, std::time_t& when);
 std::string canonicalPath(const std::string& path);
 
+// An empty text to build a page in: within a run, the buffer of a page
+// already written when there is one, so that each page does not grow a
+// buffer of its own.
+std::string takePageText();
+
 enum class PageOpening { kOpened, kNotCreated, kSkipped, kOutsideFolder };
 
 // Decides whether a page is written and where: false skips it; the path,

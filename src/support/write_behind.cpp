@@ -18,12 +18,16 @@ constexpr std::size_t kMostWaitingFiles = 1024;
 constexpr std::size_t kBatchBytes = 256 << 10;
 constexpr std::size_t kBatchFiles = 32;
 constexpr std::chrono::milliseconds kLongestGathering(1);
+// Buffers kept for pages to come: a few, and none too large to keep.
+constexpr std::size_t kMostSpareFiles = 64;
+constexpr std::size_t kLargestSpareText = 1 << 20;
 
 }  // namespace
 
 void WriteBehind::start(FileSystem& fileSystem) {
     stopping_ = urged_ = false;
     writerState_ = Writer::kWriting;
+    spare_.reserve(kMostSpareFiles);
     try {
         writer_ = std::thread(&WriteBehind::writeFiles, this, &fileSystem);
     } catch (const std::system_error&) {
@@ -32,10 +36,11 @@ void WriteBehind::start(FileSystem& fileSystem) {
     }
 }
 
-void WriteBehind::write(FileSystem& fileSystem, std::string path, std::string content) {
+void WriteBehind::write(FileSystem& fileSystem, const std::string& path, std::string& content) {
     if (!writer_.joinable() && !threadRefused_) start(fileSystem);
     if (!writer_.joinable()) {
         fileSystem.writeWhole(path, content);
+        content.clear();
         return;
     }
     bool wake = false;
@@ -46,7 +51,14 @@ void WriteBehind::write(FileSystem& fileSystem, std::string path, std::string co
         });
         waitingBytes_ += content.size();
         handedOverPaths_[path] = ++handedOver_;
-        waiting_.push_back({std::move(path), std::move(content)});
+        File file;
+        if (!spare_.empty()) {
+            file = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        file.path.assign(path);
+        file.content.swap(content);
+        waiting_.push_back(std::move(file));
         if (waiting_.size() == 1) wake = writerState_ == Writer::kIdle;
         if (!urged_ && (waiting_.size() >= kBatchFiles || waitingBytes_ >= kBatchBytes)) {
             urged_ = true;
@@ -81,6 +93,7 @@ void WriteBehind::finish() {
     filesWaiting_.notify_one();
     writer_.join();
     handedOverPaths_.clear();
+    spare_ = std::vector<File>();
 }
 
 void WriteBehind::awaitCount(std::uint64_t count) {
@@ -102,7 +115,15 @@ void WriteBehind::forgetWritten() {
     }
 }
 
+void WriteBehind::keepSpare(File& file) {
+    if (spare_.size() >= kMostSpareFiles || file.content.capacity() > kLargestSpareText) return;
+    file.path.clear();
+    file.content.clear();
+    spare_.push_back(std::move(file));
+}
+
 void WriteBehind::writeFiles(FileSystem* fileSystem) {
+    std::vector<File> batch;
     std::unique_lock<std::mutex> lock(mutex_);
     while (true) {
         writerState_ = Writer::kIdle;
@@ -112,19 +133,20 @@ void WriteBehind::writeFiles(FileSystem* fileSystem) {
         filesWaiting_.wait_for(lock, kLongestGathering, [this] { return urged_ || stopping_; });
         writerState_ = Writer::kWriting;
         urged_ = false;
-        std::deque<File> batch;
+        // The batch's vector is the one the run filled before: both keep
+        // their room, and the buffers go back to the run through spare_.
         batch.swap(waiting_);
         lock.unlock();
         for (File& file : batch) {
             fileSystem->writeWhole(file.path, file.content);
-            const std::size_t size = file.content.size();
-            file = File();
             lock.lock();
-            waitingBytes_ -= size;
+            waitingBytes_ -= file.content.size();
             ++written_;
+            keepSpare(file);
             lock.unlock();
             filesWritten_.notify_all();
         }
+        batch.clear();
         lock.lock();
     }
 }

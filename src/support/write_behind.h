@@ -10,11 +10,11 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <mutex>
 #include <string>
 #include <thread>
 #include <unordered_map>
+#include <vector>
 
 namespace zivrat {
 
@@ -29,7 +29,10 @@ public:
 
     // Hands the file over; waits while too much is already waiting. Files
     // that cannot be created are skipped, as an unwritable page always was.
-    void write(FileSystem& fileSystem, std::string path, std::string content);
+    // The content is taken: what is left in its place is an empty text with
+    // the room of a file written before, when there is one, so that the
+    // next page grows no buffer of its own.
+    void write(FileSystem& fileSystem, const std::string& path, std::string& content);
     // Returns once the file at `path`, if it was handed over, is written.
     void await(const std::string& path);
     // Returns once every file handed over is written.
@@ -47,6 +50,8 @@ private:
     void writeFiles(FileSystem* fileSystem);
     void awaitCount(std::uint64_t count);
     void forgetWritten();
+    // Keeps a written file's buffers for later files, within bounds.
+    void keepSpare(File& file);
 
     // What the writer does: waits for a first file, gathers more for a
     // batch, or writes one.
@@ -55,7 +60,9 @@ private:
     std::mutex mutex_;
     std::condition_variable filesWaiting_;
     std::condition_variable filesWritten_;
-    std::deque<File> waiting_;
+    std::vector<File> waiting_;
+    // Files written, emptied, for their buffers to be used again.
+    std::vector<File> spare_;
     std::size_t waitingBytes_ = 0;
     std::uint64_t handedOver_ = 0;
     std::uint64_t written_ = 0;

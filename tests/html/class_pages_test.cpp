@@ -1,6 +1,5 @@
 // Class pages on hand-built models: items, sections, the table, and whole
 // pages without and with frames.
-#include <sstream>
 
 #include "ground/banner.h"
 #include "html/class_pages.h"
@@ -102,9 +101,9 @@ TEST_F(ClassPages, FunctionItemOfTheMemberExample) {
     addClass("Foo");
     ClassTag& bar = addClass("Bar");
     FunctionTag size = function("virtual int", "size", {param("const Foo&", "f")}, Ordinary | Const);
-    std::ostringstream page;
+    PageText page;
     writeFunctionItem(page, &bar, size);
-    EXPECT_EQ(page.str(),
+    EXPECT_EQ(page.text(),
               "<li><font size=4>virtual int <b>size</b> ( <A HREF=\"Foo.html\">const Foo&</A>  f) "
               "const ;</font>\n");
 }
@@ -138,9 +137,9 @@ TEST_F(ClassPages, FramesetAndFramePages) {
 TEST_F(ClassPages, PicturesReplaceTheSourceAndFileWords) {
     runSettings().pictures = true;
     ClassTag& shape = buildShape();
-    std::ostringstream page;
+    PageText page;
     writeClassTable(page, shape);
-    EXPECT_EQ(page.str(),
+    EXPECT_EQ(page.text(),
               "<table>\n<th align=left><font size=5>Class abstract</font><th>: <font "
               "size=5>Shape</font>\n"
               "<tr align=left><td><font size=4><b>Library</font></b><td><b>: <a "
@@ -162,12 +161,12 @@ TEST_F(ClassPages, TemplateWithBasesAndNoSource) {
     stack.templateParams = {data("class", "T")};
     stack.baseNames = {"Base"};
     stack.baseAccess = {PublicBase};
-    std::ostringstream head, table;
+    PageText head, table;
     writeClassPageHead(head, stack);
     writeClassTable(table, stack);
-    EXPECT_EQ(head.str(), "<!--\n\n" + decodedHeadLine() +
+    EXPECT_EQ(head.text(), "<!--\n\n" + decodedHeadLine() +
                               "\n!-->\n\n<TITLE>template Struct : Stack</TITLE><P>\n");
-    EXPECT_EQ(table.str(),
+    EXPECT_EQ(table.text(),
               "<font size=5><b>Template</b> &lt class T &gt </font>\n"
               "<table>\n<th align=left><font size=5>Struct</font><th>: <font size=5>Stack</font>\n"
               "<th><font size=4><b> : public <A HREF=\"Base.html\">Base</A> </b></font>\n"
@@ -185,35 +184,35 @@ TEST_F(ClassPages, HeaderFileGoesIntoEveryHead) {
     ClassTag& plain = addClass("Plain");
     runSettings().useHeaderFile = true;
     runSettings().headerFileName = dir.write("head.inc", "<META name=x>\n");
-    std::ostringstream page;
+    PageText page;
     writeClassPageHead(page, plain);
-    EXPECT_EQ(page.str(), "<!--\n\n" + decodedHeadLine() +
+    EXPECT_EQ(page.text(), "<!--\n\n" + decodedHeadLine() +
                               "\n!-->\n\n<TITLE>Class : Plain</TITLE><P>\n<META name=x>\n");
     runSettings().headerFileName = dir.file("missing.inc");
-    std::ostringstream missing;
+    PageText missing;
     writeClassPageHead(missing, plain);
-    EXPECT_EQ(missing.str(),
+    EXPECT_EQ(missing.text(),
               "<!--\n\n" + decodedHeadLine() + "\n!-->\n\n<TITLE>Class : Plain</TITLE><P>\n");
 }
 
 TEST_F(ClassPages, EmptyClassHasNoSections) {
     ClassTag& empty = addClass("Empty");
-    std::ostringstream page;
+    PageText page;
     writeDataSections(page, empty);
     writeFunctionSections(page, empty);
-    EXPECT_EQ(page.str(), "");
+    EXPECT_EQ(page.text(), "");
     empty.functions = {function("void", "run", {}, Ordinary, Public)};
     writeDataSections(page, empty);
-    EXPECT_EQ(page.str(), "");
+    EXPECT_EQ(page.text(), "");
 }
 
 TEST_F(ClassPages, FunctionWithSeveralSectionBitsIsListedInEach) {
     ClassTag& odd = addClass("Odd");
     odd.functions = {function("int", "operator int", {}, Operator | Ordinary, Protected)};
-    std::ostringstream page;
+    PageText page;
     writeFunctionSections(page, odd);
     const std::string item = "<li><font size=4>int <b>operator int</b> ( ) ;</font>\n";
-    EXPECT_EQ(page.str(), "<font size=4><b>Operators :</b></font><p>\n<ul>\n" + item +
+    EXPECT_EQ(page.text(), "<font size=4><b>Operators :</b></font><p>\n<ul>\n" + item +
                               "</ul>\n<font size=4><b>Protected Function :</b></font><p>\n<ul>\n" +
                               item + "</ul>\n");
 }

@@ -1,6 +1,5 @@
 // Code text and written-on-purpose HTML as they reach the page: every
 // character the source holds is shown, and HTML meant as HTML still works.
-#include <sstream>
 
 #include "html/class_pages.h"
 #include "html/html_text.h"
@@ -13,15 +12,15 @@ namespace {
 using CodeText = PageTest;
 
 std::string descriptionText(const std::string& text, bool withHeading) {
-    std::ostringstream page;
+    PageText page;
     writeDescription(page, text, withHeading);
-    return page.str();
+    return page.text();
 }
 
 std::string exampleText(const std::string& text) {
-    std::ostringstream page;
+    PageText page;
     writeExample(page, text);
-    return page.str();
+    return page.text();
 }
 
 TEST_F(CodeText, AnglesAndAmpersandsThatStartEntities) {
@@ -38,9 +37,9 @@ TEST_F(CodeText, AnglesAndAmpersandsThatStartEntities) {
     EXPECT_EQ(escapeHtml("List<T&x>"), "List&lt T&amp;x&gt ");
     // Code written straight to a page follows the same rule.
     for (const char* text : {"a && b&", "Pt &o", "plain_name", "x<y>"}) {
-        std::ostringstream page;
+        PageText page;
         writeCode(page, text);
-        EXPECT_EQ(page.str(), escapeCode(text)) << text;
+        EXPECT_EQ(page.text(), escapeCode(text)) << text;
     }
 }
 
@@ -87,11 +86,11 @@ TEST_F(CodeText, ClassPageShowsEveryCharacterOfItsCode) {
     tag.functions = {function("bool", "operator <", {param("const Holder&", "o")}, Operator),
                      function("Holder&", "operator <<", {param("List", "<int> &where")}, Operator),
                      function("void", "a", {param("List", "<int>x = List<int>()")})};
-    std::ostringstream page;
+    PageText page;
     writeClassTable(page, tag);
     writeDataSections(page, tag);
     writeFunctionSections(page, tag);
-    std::string text = page.str();
+    std::string text = page.text();
     for (const char* expected :
          {"<font size=5><b>Template</b> &lt class T, int N = (1&lt;&lt;4) &gt </font>\n",
           "<font size=5>Holder&lt T&gt </font>\n",

@@ -2,7 +2,6 @@
 // footer, file times and page names.
 #include <algorithm>
 #include <random>
-#include <sstream>
 
 #include "html/html_text.h"
 #include "html/page_fixture.h"
@@ -14,15 +13,15 @@ using HtmlText = PageTest;
 
 std::string linkText(const ClassTag* current, const std::string& type,
                      const std::string& display) {
-    std::ostringstream page;
+    PageText page;
     writeTypeLink(page, current, type, display);
-    return page.str();
+    return page.text();
 }
 
 std::string listText(const IndexList& list) {
-    std::ostringstream page;
+    PageText page;
     writeIndexList(list, page, "square");
-    return page.str();
+    return page.text();
 }
 
 IndexList numberedList(int count) {
@@ -112,12 +111,12 @@ TEST_F(HtmlText, BaseListAndTemplateParameters) {
     derived.baseAccess = {PublicBase, VirtualPrivateBase};
     derived.templateParams = {data("class", "T"), data("int", "n"),
                               data("Base", "b", Public, PointerShape)};
-    std::ostringstream bases, params;
+    PageText bases, params;
     writeBaseList(bases, derived);
     writeTemplateParams(params, derived);
-    EXPECT_EQ(bases.str(),
+    EXPECT_EQ(bases.text(),
               "public <A HREF=\"Base.html\">Base</A> , virtual private Other&lt int&gt ");
-    EXPECT_EQ(params.str(), "class T, int n, <A HREF=\"Base.html\">Base</A> * b");
+    EXPECT_EQ(params.text(), "class T, int n, <A HREF=\"Base.html\">Base</A> * b");
 }
 
 TEST_F(HtmlText, IndexListOrderIsByteWiseAndStable) {
@@ -179,9 +178,9 @@ TEST_F(HtmlText, ColumnCountsGrowWithLength) {
 
 TEST_F(HtmlText, DescriptionThresholds) {
     auto described = [](const std::string& text, bool heading) {
-        std::ostringstream page;
+        PageText page;
         writeDescription(page, text, heading);
-        return page.str();
+        return page.text();
     };
     const std::string heading = "<font size=4><b>Description :</b></font>\n";
     const std::string short79(79, 'x'), long80(80, 'x');
@@ -200,9 +199,9 @@ TEST_F(HtmlText, DescriptionThresholds) {
 
 TEST_F(HtmlText, ExampleBlock) {
     auto example = [](const std::string& text) {
-        std::ostringstream page;
+        PageText page;
         writeExample(page, text);
-        return page.str();
+        return page.text();
     };
     EXPECT_EQ(example(""), "");
     EXPECT_EQ(example("f(1);"), "<pre>f(1);</pre>\n");
@@ -212,14 +211,14 @@ TEST_F(HtmlText, ExampleBlock) {
 }
 
 TEST_F(HtmlText, FooterUsesTheReproducibleDate) {
-    std::ostringstream page;
+    PageText page;
     writeFooter(page);
-    EXPECT_EQ(page.str(), footer());
+    EXPECT_EQ(page.text(), footer());
     configuration().words.footerName = "Mise a jour :";
     configuration().words.footerBy = " par ";
-    std::ostringstream french;
+    PageText french;
     writeFooter(french);
-    EXPECT_EQ(french.str(), std::string("<!--$$-->\n<hr><font size=2><b>Mise a jour : </b>") +
+    EXPECT_EQ(french.text(), std::string("<!--$$-->\n<hr><font size=2><b>Mise a jour : </b>") +
                                 kPageDate + "</font> par <i>" + kProgramAndVersion + "</i><p>\n");
 }
 
