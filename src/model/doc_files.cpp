@@ -43,12 +43,16 @@ void reportMissingBrace(const std::string& what, const std::string& ownerName) {
 bool readDocFile(const std::string& ownerName, const char* ownerWord, char progressMark,
                  DocFile& file) {
     const std::string& docPath = runSettings().docPath;
-    noteFileRead(docPath + ownerName + ".doc");
+    const std::string path = docPath + ownerName + ".doc";
+    noteFileRead(path);
     std::string content;
-    if (!readListedFile(docPath + ownerName + ".doc", content)) {
-        printMessage(std::string("Doc file for ") + ownerWord + " " + ownerName + " in Dir " +
-                         docPath + " not found\n",
-                     kInfo);
+    if (!readListedFile(path, content)) {
+        // Most companion files are missing, and the message is seldom shown.
+        if (runSettings().verboseLevel <= kInfo) {
+            printMessage(std::string("Doc file for ") + ownerWord + " " + ownerName + " in Dir " +
+                             docPath + " not found\n",
+                         kInfo);
+        }
         return false;
     }
     currentOutput() << progressMark << std::flush;

@@ -92,18 +92,12 @@ std::vector<FileTag*> FileTable::inOrder() const {
 
 void NameList::addFront(const std::string& name) {
     names_.push_front(name);
-    ++counts_[name];
-}
-
-// Most lists (template parameters) are empty: no hash is worked out then.
-bool NameList::contains(const std::string& name) const {
-    return !counts_.empty() && counts_.count(name) != 0;
+    counts_.add(name);
 }
 
 void NameList::dropFront() {
     if (names_.empty()) return;
-    auto found = counts_.find(names_.front());
-    if (--found->second == 0) counts_.erase(found);
+    counts_.remove(names_.front());
     names_.pop_front();
 }
 

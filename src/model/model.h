@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "support/text_counts.h"
 #include "support/text_set.h"
 
 namespace zivrat {
@@ -161,7 +162,7 @@ private:
 class NameList {
 public:
     void addFront(const std::string& name);
-    bool contains(const std::string& name) const;
+    bool contains(std::string_view name) const { return counts_.contains(name); }
     const std::string* front() const { return names_.empty() ? nullptr : &names_.front(); }
     void dropFront();
     void renameFront(const std::string& name);
@@ -171,7 +172,7 @@ public:
 
 private:
     std::deque<std::string> names_;
-    std::unordered_map<std::string, int> counts_;
+    TextCounts counts_;
 };
 
 // The authors and version of the last documentation comment met in the run;

@@ -1,5 +1,6 @@
 #include "parser/builder.h"
 
+#include <iterator>
 #include <utility>
 
 #include "ground/frontend_hooks.h"
@@ -51,7 +52,10 @@ FunctionTag makeFunction(const std::string& name, const std::string& type, std::
     FunctionTag function;
     function.name = name;
     function.returnType = type;
-    function.params = std::move(state.pendingParameters);
+    // Moved into a vector of their own number: the collecting vector keeps
+    // its room for the next function, instead of growing anew each time.
+    function.params.assign(std::make_move_iterator(state.pendingParameters.begin()),
+                           std::make_move_iterator(state.pendingParameters.end()));
     state.pendingParameters.clear();
     function.hasBody = (flags & HasBody) != 0;
     function.access = state.access;

@@ -455,6 +455,17 @@ std::string canonicalPath(const std::string& path) {
     return seamState().fileSystem->canonicalPath(path);
 }
 
+namespace {
+
+void keepSpareText(std::string& text) {
+    std::string& spare = seamState().spareText;
+    if (text.capacity() <= spare.capacity()) return;
+    text.clear();
+    spare.swap(text);
+}
+
+}  // namespace
+
 std::string takePageText() { return std::exchange(seamState().spareText, std::string()); }
 
 PageOutput::~PageOutput() {
@@ -486,17 +497,19 @@ PageOpening PageOutput::open(const std::string& folder, const std::string& name,
 }
 
 void PageOutput::close(std::string content) {
+    FileSeamState& state = seamState();
     if (keptBack_) {
-        seamState().pendingPages[path_] = std::move(content);
+        // The content it replaces leaves its buffer for a later page.
+        state.pendingPages[path_].swap(content);
+        keepSpareText(content);
         noteChange(path_, true);
         keptBack_ = false;
         return;
     }
     if (writtenBehind_) {
         writtenBehind_ = false;
-        FileSeamState& state = seamState();
         state.writeBehind->write(*state.fileSystem, path_, content);
-        state.spareText = std::move(content);
+        keepSpareText(content);
         return;
     }
     if (stream_ == nullptr) return;
