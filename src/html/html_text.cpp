@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cctype>
-#include <cstdint>
-#include <unordered_map>
 
 #include "ground/input_tracking.h"
 #include "ground/messages.h"
@@ -159,17 +157,27 @@ std::size_t findWord(std::string_view text, std::string_view word, std::size_t f
 
 namespace {
 
-// Whether a word of the text starts as a specifier does: most type names
-// hold none, and need no search for each.
-bool mayHoldSpecifier(std::string_view text) {
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        if (at > 0 && isIdentifierCharacter(text[at - 1])) continue;
-        switch (text[at]) {
-            case 'c': case 'i': case 's': case 'v': case 'f': return true;
-            default: break;
+constexpr std::string_view kSpecifiers[] = {"const", "inline", "static", "virtual", "friend"};
+constexpr unsigned kSpecifierCount = sizeof kSpecifiers / sizeof kSpecifiers[0];
+
+// Which specifiers stand as words in the text, a bit each: most types hold
+// none or one, and need no search for the others.
+unsigned specifiersIn(std::string_view text) {
+    unsigned found = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        if (!isIdentifierCharacter(text[at])) {
+            ++at;
+            continue;
         }
+        std::size_t end = at + 1;
+        while (end < text.size() && isIdentifierCharacter(text[end])) ++end;
+        const std::string_view word = text.substr(at, end - at);
+        for (unsigned k = 0; k < kSpecifierCount; ++k) {
+            if (word == kSpecifiers[k]) found |= 1u << k;
+        }
+        at = end;
     }
-    return false;
+    return found;
 }
 
 // What classNameInType keeps of a type, as a view into it.
@@ -182,36 +190,17 @@ std::string_view classNameView(std::string_view name) {
     }
     name = name.substr(0, stop);
     while (!name.empty() && name.back() == ' ') name.remove_suffix(1);
-    if (!mayHoldSpecifier(name)) return name;
     // Each specifier is skipped with the one character after it, wherever
     // it stands in what remains.
-    for (std::string_view word : {"const", "inline", "static", "virtual", "friend"}) {
-        std::size_t at = findWord(name, word);
+    const unsigned specifiers = specifiersIn(name);
+    for (unsigned k = 0; specifiers != 0 && k < kSpecifierCount; ++k) {
+        if ((specifiers & (1u << k)) == 0) continue;
+        std::size_t at = findWord(name, kSpecifiers[k]);
         if (at != std::string_view::npos) {
-            name.remove_prefix(std::min(name.size(), at + word.size() + 1));
+            name.remove_prefix(std::min(name.size(), at + kSpecifiers[k].size() + 1));
         }
     }
     return name;
-}
-
-// The run-wide state of the page writers.
-struct HtmlState {
-    // The class that each type text of the pages names, or null; for the
-    // class names of the model's version kept here. A page names the same
-    // types many times over.
-    std::unordered_map<std::string, const ClassTag*> classByType;
-    std::uint64_t classNamesVersion = ~std::uint64_t{0};
-};
-
-HtmlState& htmlState() {
-    static HtmlState state;
-    return state;
-}
-
-const ClassTag* classNamedIn(const DocModel& model, const std::string& type) {
-    const std::string name(classNameView(type));
-    if (isAnonymousClassName(name)) return nullptr;
-    return model.findClass(name);
 }
 
 }  // namespace
@@ -219,15 +208,9 @@ const ClassTag* classNamedIn(const DocModel& model, const std::string& type) {
 std::string classNameInType(const std::string& type) { return std::string(classNameView(type)); }
 
 const ClassTag* findClassForType(const std::string& type) {
-    HtmlState& state = htmlState();
-    const DocModel& model = docModel();
-    if (state.classNamesVersion != model.classNamesVersion) {
-        state.classByType.clear();
-        state.classNamesVersion = model.classNamesVersion;
-    }
-    auto [known, added] = state.classByType.try_emplace(type, nullptr);
-    if (added) known->second = classNamedIn(model, type);
-    return known->second;
+    const std::string_view name = classNameView(type);
+    if (isAnonymousClassName(name)) return nullptr;
+    return docModel().findClass(name);
 }
 
 void appendTypeLink(std::string& text, const ClassTag* current, const std::string& type,

@@ -114,7 +114,6 @@ void NameList::clear() {
 
 ClassTag& DocModel::addClass(std::unique_ptr<ClassTag> tag) {
     ClassTag* added = tag.get();
-    ++classNamesVersion;
     added->registration = classes.size();
     classes.push_back(std::move(tag));
     if (!added->isAnonymous()) classByName.emplace(added->name, added);
@@ -123,7 +122,6 @@ ClassTag& DocModel::addClass(std::unique_ptr<ClassTag> tag) {
 }
 
 void DocModel::renameClass(ClassTag& tag, const std::string& name) {
-    ++classNamesVersion;
     auto old = classByName.find(tag.name);
     if (old != classByName.end() && old->second == &tag) {
         // Another class of the old name may now be the first one.
@@ -137,15 +135,16 @@ void DocModel::renameClass(ClassTag& tag, const std::string& name) {
     }
     tag.name = name;
     if (tag.isAnonymous()) return;
-    auto present = classByName.find(name);
-    if (present == classByName.end()) {
-        classByName.emplace(name, &tag);
-    } else if (tag.registration < present->second->registration) {
-        present->second = &tag;
+    auto present = classByName.find(tag.name);
+    if (present != classByName.end()) {
+        if (present->second->registration < tag.registration) return;
+        // The key is a view of the other class's name: it goes with it.
+        classByName.erase(present);
     }
+    classByName.emplace(tag.name, &tag);
 }
 
-ClassTag* DocModel::findClass(const std::string& name) const {
+ClassTag* DocModel::findClass(std::string_view name) const {
     if (isAnonymousClassName(name)) {
         for (const auto& tag : classes) {
             if (tag->name == name) return tag.get();
@@ -179,9 +178,8 @@ void DocModel::popClass() {
 void DocModel::clear() {
     knownTypeNames.clear();
     templateParamNames.clear();
-    classes.clear();
     classByName.clear();
-    ++classNamesVersion;
+    classes.clear();
     classStack.clear();
     for (FileTable& table : fileTables) table.clear();
     currentClass = nullptr;

@@ -197,18 +197,17 @@ struct DocModel {
     unsigned shortNameCounter = 0;
     CommentTexts commentTexts;
 
-    // The first registered class of a name (for links), by current name.
-    std::unordered_map<std::string, ClassTag*> classByName;
-    // Grows with every change of the classes or their names, so that what
-    // is derived from them can tell when it is out of date.
-    std::uint64_t classNamesVersion = 0;
+    // The first registered class of a name (for links), by current name:
+    // each key is a view of that class's own name, so that a name is looked
+    // up from a view of any text (a link's type) without building a string.
+    std::unordered_map<std::string_view, ClassTag*> classByName;
 
     // Appends a class (and to the current file's classes when there is one).
     ClassTag& addClass(std::unique_ptr<ClassTag> tag);
     // Gives a class a new name, keeping the name index right.
     void renameClass(ClassTag& tag, const std::string& name);
     // The first registered class named exactly so, or null.
-    ClassTag* findClass(const std::string& name) const;
+    ClassTag* findClass(std::string_view name) const;
 
     // Finds or creates the file entity of a path (null when its base name
     // has no file kind).

@@ -71,6 +71,11 @@ TEST_F(HtmlText, ClassNameInTypeCutsAndSkipsSpecifiers) {
     EXPECT_EQ(classNameInType("staticData"), "staticData");
     // A specifier at the end skips to the end of the text.
     EXPECT_EQ(classNameInType("Foo const"), "");
+    // Specifiers are skipped in a fixed order, each in what the ones before
+    // it left.
+    EXPECT_EQ(classNameInType("inline const inline Foo"), "Foo");
+    EXPECT_EQ(classNameInType("inline const Foo"), "Foo");
+    EXPECT_EQ(classNameInType("const Foo static Bar"), "Bar");
 }
 
 TEST_F(HtmlText, FindClassForTypeTakesFirstRegisteredAndSkipsAnonymous) {

@@ -119,6 +119,14 @@ TEST_F(ModelTest, ClassesGoToTheCurrentFileAndTheFirstRegisteredWins) {
     model.renameClass(first, "Old");
     EXPECT_EQ(model.findClass("Point"), model.classes[2].get());
     EXPECT_EQ(model.findClass("Missing"), nullptr);
+    // An earlier class renamed to a later one's name takes the name over;
+    // the later one renamed again leaves it with the earlier one.
+    model.renameClass(first, "Point");
+    EXPECT_EQ(model.findClass("Point"), &first);
+    model.renameClass(*model.classes[2], "Later");
+    EXPECT_EQ(model.findClass("Point"), &first);
+    EXPECT_EQ(model.findClass("Later"), model.classes[2].get());
+    EXPECT_EQ(model.findClass(std::string("Old")), nullptr);
 }
 
 TEST_F(ModelTest, KnownNamesAndClearing) {
