@@ -18,9 +18,9 @@ constexpr std::size_t kMostWaitingFiles = 1024;
 constexpr std::size_t kBatchBytes = 256 << 10;
 constexpr std::size_t kBatchFiles = 32;
 constexpr std::chrono::milliseconds kLongestGathering(1);
-// Buffers kept for pages to come: a few, and none too large to keep.
+// Buffers kept for pages to come: a few, of a few megabytes in all.
 constexpr std::size_t kMostSpareFiles = 64;
-constexpr std::size_t kLargestSpareText = 1 << 20;
+constexpr std::size_t kMostSpareBytes = 4 << 20;
 
 }  // namespace
 
@@ -55,6 +55,7 @@ void WriteBehind::write(FileSystem& fileSystem, const std::string& path, std::st
         if (!spare_.empty()) {
             file = std::move(spare_.back());
             spare_.pop_back();
+            spareBytes_ -= file.content.capacity();
         }
         file.path.assign(path);
         file.content.swap(content);
@@ -94,6 +95,7 @@ void WriteBehind::finish() {
     writer_.join();
     handedOverPaths_.clear();
     spare_ = std::vector<File>();
+    spareBytes_ = 0;
 }
 
 void WriteBehind::awaitCount(std::uint64_t count) {
@@ -116,7 +118,9 @@ void WriteBehind::forgetWritten() {
 }
 
 void WriteBehind::keepSpare(File& file) {
-    if (spare_.size() >= kMostSpareFiles || file.content.capacity() > kLargestSpareText) return;
+    const std::size_t room = file.content.capacity();
+    if (spare_.size() >= kMostSpareFiles || spareBytes_ + room > kMostSpareBytes) return;
+    spareBytes_ += room;
     file.path.clear();
     file.content.clear();
     spare_.push_back(std::move(file));

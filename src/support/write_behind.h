@@ -63,6 +63,7 @@ private:
     std::vector<File> waiting_;
     // Files written, emptied, for their buffers to be used again.
     std::vector<File> spare_;
+    std::size_t spareBytes_ = 0;  // the room of their contents
     std::size_t waitingBytes_ = 0;
     std::uint64_t handedOver_ = 0;
     std::uint64_t written_ = 0;
