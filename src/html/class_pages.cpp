@@ -188,21 +188,15 @@ void writeDataSections(PageText& page, const ClassTag& tag) {
     }
 }
 
-// Items are put together first and reach the page in one insert: pages
-// hold thousands of them.
-constexpr std::size_t kItemSize = 256;
-
 void writeDataItem(PageText& page, const ClassTag& tag, const DataTag& member) {
-    std::string item;
-    item.reserve(kItemSize);
-    item += "<li><font size=4>";
-    appendTypeLink(item, &tag, member.type, member.type);
-    if (member.flags == PointerShape) item += '*';
-    else if (member.flags == ReferenceShape) item += '&';
-    item += ' ';
-    appendCode(item, member.name);
-    item += " ;</font>\n";
-    page << item;
+    std::string& text = page.text();
+    text += "<li><font size=4>";
+    appendTypeLink(text, &tag, member.type, member.type);
+    if (member.flags == PointerShape) text += '*';
+    else if (member.flags == ReferenceShape) text += '&';
+    text += ' ';
+    appendCode(text, member.name);
+    text += " ;</font>\n";
     writeDescription(page, member.description, false);
 }
 
@@ -220,31 +214,29 @@ void writeFunctionSections(PageText& page, const ClassTag& tag) {
 }
 
 void writeFunctionItem(PageText& page, const ClassTag* tag, const FunctionTag& function) {
-    std::string item;
-    item.reserve(kItemSize);
-    item += "<li><font size=4>";
+    std::string& text = page.text();
+    text += "<li><font size=4>";
     if ((function.flags & FunctionPointer) != 0) {
-        appendTypeLink(item, tag, function.returnType, function.returnType);
-        item += " (*";
-        appendBoldName(item, function);
-        item += ") ( ";
+        appendTypeLink(text, tag, function.returnType, function.returnType);
+        text += " (*";
+        appendBoldName(text, function);
+        text += ") ( ";
     } else {
         if ((function.flags & Ordinary) == 0) {
-            item.append("<i>").append(accessWord(function.access)).append("</i> ");
+            text.append("<i>").append(accessWord(function.access)).append("</i> ");
         }
-        if (function.hasBody) item += "inline ";
-        appendTypeLink(item, tag, function.returnType, function.returnType);
-        item += ' ';
-        if ((function.flags & Destructor) != 0) item += "~ ";
-        appendBoldName(item, function);
-        item += " ( ";
+        if (function.hasBody) text += "inline ";
+        appendTypeLink(text, tag, function.returnType, function.returnType);
+        text += ' ';
+        if ((function.flags & Destructor) != 0) text += "~ ";
+        appendBoldName(text, function);
+        text += " ( ";
     }
-    appendParameters(item, tag, function);
-    item += ") ";
-    if (function.isConst) item += "const ";
-    if (function.isPure) item += "= 0";
-    item += ";</font>\n";
-    page << item;
+    appendParameters(text, tag, function);
+    text += ") ";
+    if (function.isConst) text += "const ";
+    if (function.isPure) text += "= 0";
+    text += ";</font>\n";
     writeDescription(page, function.description, false);
 }
 

@@ -34,6 +34,8 @@ public:
     PageText& operator<<(unsigned long number) { return *this << std::to_string(number); }
 
     const std::string& text() const { return text_; }
+    // For the helpers that append to a string (appendTypeLink and the like).
+    std::string& text() { return text_; }
 
 protected:
     std::string text_;

@@ -279,9 +279,11 @@ void setWorkingTexts(std::string_view mark, std::string_view name, std::string_v
     BuilderState& state = builderState();
     dropCollectedParameters();
     state.extraDeclarators.clear();
-    state.mark = std::string(mark);
-    state.name = std::string(name);
-    state.type = std::string(type);
+    // Assigned in place: the texts keep their room from one declaration to
+    // the next.
+    state.mark.assign(mark.data(), mark.size());
+    state.name.assign(name.data(), name.size());
+    state.type.assign(type.data(), type.size());
 }
 
 void recordDataMember() {
