@@ -3,7 +3,6 @@
 #pragma once
 
 #include "html/html_text.h"
-
 #include "model/model.h"
 
 namespace zivrat {

@@ -231,9 +231,7 @@ void appendTypeLink(std::string& text, const ClassTag* current, const std::strin
 
 void writeTypeLink(PageText& page, const ClassTag* current, const std::string& type,
                    const std::string& display) {
-    std::string text;
-    appendTypeLink(text, current, type, display);
-    page << text;
+    appendTypeLink(page.text(), current, type, display);
 }
 
 void writeBaseList(PageText& page, const ClassTag& tag) {

@@ -28,10 +28,8 @@ public:
         text_ += piece;
         return *this;
     }
-    PageText& operator<<(int number) { return *this << std::to_string(number); }
-    PageText& operator<<(unsigned number) { return *this << std::to_string(number); }
-    PageText& operator<<(long number) { return *this << std::to_string(number); }
-    PageText& operator<<(unsigned long number) { return *this << std::to_string(number); }
+    // Counts (of files, of classes) in decimal.
+    PageText& operator<<(std::size_t count) { return *this << std::to_string(count); }
 
     const std::string& text() const { return text_; }
     // For the helpers that append to a string (appendTypeLink and the like).

@@ -148,6 +148,8 @@ struct FileSeamState {
     std::unordered_map<std::string, int> sourceOpenings;
     std::unordered_map<std::string, std::string> sourceTexts;
     std::size_t sourceBytes = 0;
+    // Held by pointer: the state is reset by assignment, and a writer can
+    // be neither copied nor moved.
     std::unique_ptr<WriteBehind> writeBehind = std::make_unique<WriteBehind>();
     // The buffer of a page written behind, emptied, for the next page.
     std::string spareText;

@@ -1,5 +1,7 @@
 #include "common/memory_file_system.h"
 
+#include <gtest/gtest.h>
+
 #include <sys/types.h>
 
 #include <algorithm>
@@ -126,5 +128,11 @@ bool MemoryFileSystem::syncStream(std::FILE* stream) { return std::fflush(stream
 bool MemoryFileSystem::syncFolder(const std::string&) { return true; }
 
 std::string MemoryFileSystem::canonicalPath(const std::string& path) { return path; }
+
+void writeTestPage(const std::string& name, const std::string& content) {
+    PageOutput page;
+    ASSERT_EQ(page.open("out/", name), PageOpening::kOpened);
+    page.close(content);
+}
 
 }  // namespace zivrat::test

@@ -42,4 +42,7 @@ public:
     MemoryFileSystem memory;
 };
 
+// Writes a page into the folder "out/" through the seam, which must open it.
+void writeTestPage(const std::string& name, const std::string& content);
+
 }  // namespace zivrat::test

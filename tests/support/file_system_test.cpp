@@ -26,12 +26,6 @@ protected:
     MemoryFileSystemInUse seam;
 };
 
-void writeTestPage(const std::string& name, const std::string& content) {
-    PageOutput page;
-    ASSERT_EQ(page.open("out/", name), PageOpening::kOpened);
-    page.close(content);
-}
-
 TEST_F(FileSeam, APageWrittenAgainInARunReachesTheFileOnceMoreWithItsLastContent) {
     beginFileRun();
     writeTestPage("index.html", "first");

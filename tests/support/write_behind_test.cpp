@@ -74,12 +74,6 @@ protected:
     SharedMemoryFileSystem shared;
 };
 
-void writeTestPage(const std::string& name, const std::string& content) {
-    PageOutput page;
-    ASSERT_EQ(page.open("out/", name), PageOpening::kOpened);
-    page.close(content);
-}
-
 TEST_F(WrittenBehind, WhateverTouchesAPageOnItsWayFindsItWritten) {
     shared.hold();
     writeTestPage("read.html", "read content");
